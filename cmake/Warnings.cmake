@@ -1,0 +1,16 @@
+# orvo_warnings(target): the project's warning set; ORVO_WERROR makes every warning an error (CI sets it).
+option(ORVO_WERROR "Treat compiler warnings as errors" OFF)
+
+function(orvo_warnings target)
+  if(MSVC)
+    target_compile_options(${target} PRIVATE /W4)
+    if(ORVO_WERROR)
+      target_compile_options(${target} PRIVATE /WX)
+    endif()
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra)
+    if(ORVO_WERROR)
+      target_compile_options(${target} PRIVATE -Werror)
+    endif()
+  endif()
+endfunction()

@@ -1,0 +1,42 @@
+// orvo_command_text: the buffer one command text is built in before it goes to the host.
+//
+// Command texts are short, so the first kInline characters live in the object itself (on the stack of
+// the command operation) and a typical command costs no heap allocation; a longer one (a long control
+// value, a 1 MiB parent answer written back) grows into one heap block. The text is always
+// NUL-terminated. Used only inside the helper's command operations; never handed out beyond the call.
+// The only failure is std::bad_alloc when a long text cannot be stored.
+#pragma once
+
+#include <cstdint>
+
+#include "orvo_string.h"
+
+class orvo_command_text {
+public:
+    static constexpr int32_t kInline = 255;
+
+    orvo_command_text() : data_(inline_), length_(0), capacity_(kInline) { inline_[0] = '\0'; }
+    ~orvo_command_text();
+    orvo_command_text(const orvo_command_text&) = delete;
+    orvo_command_text& operator=(const orvo_command_text&) = delete;
+
+    orvo_command_text& operator<<(const char* text);  // a null text appends nothing
+    orvo_command_text& operator<<(const orvo_string& text);
+    orvo_command_text& operator<<(char c);
+    // Plain decimal, with a leading '-' when negative.
+    orvo_command_text& operator<<(int32_t value);
+    // Single-quoted field: the text as it stands between two single quotes, nothing escaped.
+    orvo_command_text& quoted(const orvo_string& text);
+
+    void append(const char* text, int32_t length);
+    const char* c_str() const { return data_; }
+    int32_t length() const { return length_; }
+
+private:
+    void grow(int32_t needed);
+
+    char* data_;
+    int32_t length_;
+    int32_t capacity_;  // characters that fit, not counting the NUL
+    char inline_[kInline + 1];
+};

@@ -1,0 +1,126 @@
+#include "orvo_script_helper.h"
+
+#include <cstring>
+#include <new>
+
+#include "debug_output.h"
+#include "orvo_event_kind.h"
+#include "parsed_command.h"
+
+namespace {
+
+// Releases a parsed parent request however the handler call ends.
+class ParsedRequestGuard {
+public:
+    explicit ParsedRequestGuard(ParsedCommand& request) : request_(request) {}
+    ~ParsedRequestGuard() { request_.release(); }
+    ParsedRequestGuard(const ParsedRequestGuard&) = delete;
+    ParsedRequestGuard& operator=(const ParsedRequestGuard&) = delete;
+
+private:
+    ParsedCommand& request_;
+};
+
+}  // namespace
+
+orvo_script_helper::orvo_script_helper(orvo_host* host, const char* path)
+    : hostHandle(host), basePath(path), alarmHandling(0) {}
+
+orvo_script_helper::~orvo_script_helper() {
+    if (hostHandle != nullptr) {
+        static const char kClosing[] = "AS";
+        hostHandle->request(const_cast<char*>(kClosing), orvo_request_command);
+    }
+    // Answers the host never handed back would otherwise be lost with the object.
+    for (char* answer : outstandingAnswers_) {
+        delete[] answer;
+    }
+}
+
+char* orvo_script_helper::notify(void* data, int32_t kind) {
+    // Nothing may escape into the host: a failure drops this one event and the script carries on.
+    try {
+        switch (kind) {
+            case orvo_event_revertive: {
+                RevertiveEvent event(static_cast<const orvo_revertive_record*>(data));
+                onRevertive(&event);
+                return nullptr;
+            }
+            case orvo_event_button: {
+                ButtonEvent event(static_cast<const orvo_button_record*>(data));
+                if (!interceptAlarmButton(event)) {
+                    onButton(&event);
+                }
+                return nullptr;
+            }
+            case orvo_event_parent:
+                return answerParentRequest(static_cast<const char*>(data));
+            case orvo_event_timer:
+                onTimer(orvo_integer_from_data(data));
+                return nullptr;
+            case orvo_event_release:
+                releaseAnswer(data);
+                return nullptr;
+            case orvo_event_record: {
+                RecordEvent event(data);
+                onRecordEvent(&event);
+                return nullptr;
+            }
+            case orvo_event_integer: {
+                int32_t value = orvo_integer_from_data(data);
+                onIntegerEvent(&value);
+                return nullptr;
+            }
+            default:
+                return nullptr;
+        }
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+char* orvo_script_helper::answerParentRequest(const char* text) {
+    ParsedCommand request{};
+    request.parseCommand(text);
+    ParsedRequestGuard releaseRequest(request);
+
+    ParentRequest wrapped(&request);
+    orvo_string answer = onParentRequest(&wrapped);
+    if (answer.length() == 0) {
+        return nullptr;  // the host takes no text as an empty answer
+    }
+    // Make room in the record first, so a block once allocated is always recorded.
+    outstandingAnswers_.reserve(outstandingAnswers_.size() + 1);
+    size_t size = static_cast<size_t>(answer.length()) + 1;
+    char* block = new char[size];
+    std::memcpy(block, answer.c_str(), size);
+    outstandingAnswers_.push_back(block);
+    return block;
+}
+
+void orvo_script_helper::releaseAnswer(void* answer) {
+    if (answer == nullptr) {
+        return;
+    }
+    for (size_t i = 0; i < outstandingAnswers_.size(); ++i) {
+        if (outstandingAnswers_[i] == answer) {
+            delete[] outstandingAnswers_[i];
+            outstandingAnswers_[i] = outstandingAnswers_.back();
+            outstandingAnswers_.pop_back();
+            return;
+        }
+    }
+    // Freeing a pointer this script did not hand out (or already took back) would corrupt the heap.
+    debug("notify: ignored the release of a text this script does not hold\n");
+}
+
+void orvo_script_helper::onIntegerEvent(int32_t* /*value*/) {}
+
+void orvo_script_helper::onRecordEvent(RecordEvent* /*event*/) {}
+
+intptr_t orvo_script_helper::send(const char* command) {
+    if (hostHandle == nullptr) {
+        return 0;
+    }
+    return hostHandle->request(const_cast<char*>(command), orvo_request_command);
+}
