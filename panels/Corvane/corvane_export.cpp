@@ -1,0 +1,20 @@
+// The library's only export: the host calls it once per panel to create a Corvane script object.
+//
+// The host owns the object it gets and deletes it through orvo_client_callback. Nothing thrown inside
+// ever reaches the host: an allocation or construction failure answers null.
+#include "Corvane.h"
+
+#if defined(_WIN32)
+#define CORVANE_EXPORT __declspec(dllexport)
+#else
+#define CORVANE_EXPORT __attribute__((visibility("default")))
+#endif
+
+extern "C" CORVANE_EXPORT orvo_client_callback* load_orvo_client_script(orvo_host* host,
+                                                                        const char* basePath) {
+    try {
+        return new Corvane(host, basePath);
+    } catch (...) {
+        return nullptr;
+    }
+}

@@ -1,0 +1,136 @@
+// The operator's actions: choosing a row and a destination, assigning and clearing, restoring the
+// stored table and writing the edited rows to the tally information driver.
+#include "Corvane.h"
+
+namespace {
+
+// The list answers "selectedindex" with the 0-based index of its selected row, or -1 for none. Only a
+// plain decimal integer (optional '-', then digits, nothing else) naming one of the list's rows or -1 is
+// taken; anything else (an empty answer from a failed read, a stray blank, a number beyond the list)
+// yields false, so no row number the list did not report can reach the per-row tables.
+bool readListIndex(const orvo_string& text, int32_t rowCount, int32_t* index) {
+    const char* at = text.c_str();
+    const bool negative = (*at == '-');
+    if (negative) {
+        ++at;
+    }
+    if (*at == '\0') {
+        return false;
+    }
+    int32_t magnitude = 0;
+    for (; *at != '\0'; ++at) {
+        if (*at < '0' || *at > '9') {
+            return false;
+        }
+        magnitude = magnitude * 10 + (*at - '0');
+        if (magnitude > rowCount) {
+            return false;  // already beyond every row; also keeps long digit runs from overflowing
+        }
+    }
+    const int32_t value = negative ? -magnitude : magnitude;
+    if (value < -1 || value >= rowCount) {
+        return false;
+    }
+    *index = value;
+    return true;
+}
+
+}  // namespace
+
+void Corvane::onButton(ButtonEvent* event) {
+    if (event->panelId() != PANEL_NUMBER) {
+        return;
+    }
+    const orvo_string control = event->controlId();
+    if (control == MIXER_LIST) {
+        chooseRow();
+    } else if (control == DEST_PICKER) {
+        chooseDest(event->messageValue());
+    } else if (control == CLEAR_BUTTON) {
+        resetSelection();
+    } else if (control == SELECT_BUTTON) {
+        assignChosenDest();
+    } else if (control == DESELECT_BUTTON) {
+        clearChosenRow();
+    } else if (control == NETWORK_BUTTON) {
+        writeEditedRows();
+    } else if (control == RESTORE_BUTTON) {
+        restoreStoredRows();
+    }
+}
+
+void Corvane::chooseRow() {
+    orvo_string answer;
+    textGet("selectedindex", PANEL, MIXER_LIST, answer);
+    int32_t index = 0;
+    if (!readListIndex(answer, ROW_COUNT, &index)) {
+        return;  // the choice is ignored: the panel keeps the row and state it had
+    }
+    selectedRow = (index == -1) ? 0 : index + 1;
+    if (!rowChosen) {
+        controlEnable(PANEL, DESELECT_BUTTON);
+        rowChosen = true;
+    }
+    if (destChosen) {
+        controlEnable(PANEL, SELECT_BUTTON);
+    }
+}
+
+void Corvane::chooseDest(const orvo_string& value) {
+    selectedDest = value.toInt();
+    if (!destChosen && rowChosen) {
+        controlEnable(PANEL, SELECT_BUTTON);
+    }
+    destChosen = true;
+    // Every pick made while a row is chosen enables Select again, so the first pick after a row sends
+    // the enable twice.
+    if (rowChosen) {
+        controlEnable(PANEL, SELECT_BUTTON);
+    }
+}
+
+void Corvane::assignChosenDest() {
+    editedDest[selectedRow] = selectedDest;
+    renderRow(selectedRow, selectedDest);
+    resetSelection();
+    updateNetworkButton();
+}
+
+void Corvane::clearChosenRow() {
+    editedDest[selectedRow] = 0;
+    renderRow(selectedRow, 0);
+    resetSelection();
+    updateNetworkButton();
+}
+
+void Corvane::writeEditedRows() {
+    // Only the information driver's revertives change the stored table, so the written rows keep their
+    // change marks until the driver reports them back.
+    for (int32_t row = 1; row <= ROW_COUNT; ++row) {
+        if (editedDest[row] != storedDest[row]) {
+            infoWrite(tallyDevice, orvo_string(editedDest[row], 0, 0, 10), FIRST_SLOT + row - 1, true);
+        }
+    }
+    resetSelection();
+    // Network switches itself off; the next assignment, restore or completed poll re-evaluates it.
+    controlDisable(PANEL, NETWORK_BUTTON);
+}
+
+void Corvane::restoreStoredRows() {
+    for (int32_t row = 1; row <= ROW_COUNT; ++row) {
+        editedDest[row] = storedDest[row];
+        renderRow(row, storedDest[row]);
+    }
+    resetSelection();
+    updateNetworkButton();
+}
+
+void Corvane::resetSelection() {
+    textPut("clearSelection", PANEL, MIXER_LIST);
+    textPut("index=-1", PANEL, DEST_PICKER);
+    controlDisable(PANEL, SELECT_BUTTON);
+    controlDisable(PANEL, DESELECT_BUTTON);
+    // selectedRow and selectedDest keep their values; only the choice is forgotten.
+    rowChosen = false;
+    destChosen = false;
+}
