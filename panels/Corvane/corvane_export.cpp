@@ -3,15 +3,10 @@
 // The host owns the object it gets and deletes it through orvo_client_callback. Nothing thrown inside
 // ever reaches the host: an allocation or construction failure answers null.
 #include "Corvane.h"
+#include "orvo_panel_export.h"
 
-#if defined(_WIN32)
-#define CORVANE_EXPORT __declspec(dllexport)
-#else
-#define CORVANE_EXPORT __attribute__((visibility("default")))
-#endif
-
-extern "C" CORVANE_EXPORT orvo_client_callback* load_orvo_client_script(orvo_host* host,
-                                                                        const char* basePath) {
+extern "C" ORVO_PANEL_EXPORT orvo_client_callback* load_orvo_client_script(orvo_host* host,
+                                                                           const char* basePath) {
     try {
         return new Corvane(host, basePath);
     } catch (...) {
