@@ -1,0 +1,112 @@
+// A tiny panel script for testing the host emulator: a library with the real export that implements the
+// host contract directly, without the helper base, so each of its faults is one deliberate line.
+//
+// Controls (pressed with a message "value=<command>" where a command is wanted):
+//   Send     sends the command and hands its answer back, as a well-behaved script does
+//   Keep     sends the command and never hands the answer back
+//   Twice    sends the command and hands its answer back twice
+//   Foreign  hands back a text the host never gave out
+//   Poll     sends the command, then writes the debug line "TestPanel: after the command"
+//   Mute     makes the destructor leave out the closing AS
+// Revertives and ticks are written as debug lines; a parent request is answered "echo:<text>", or not at
+// all for the empty request.
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include "orvo_client_callback.h"
+#include "orvo_event_kind.h"
+#include "orvo_host.h"
+#include "orvo_host_records.h"
+
+namespace {
+
+void debugLine(const std::string& text) {
+    ssize_t ignored = ::write(STDERR_FILENO, text.c_str(), text.size());
+    (void)ignored;
+}
+
+class TestPanel : public orvo_client_callback {
+public:
+    TestPanel(orvo_host* host, const char* basePath) : host_(host) {
+        debugLine("TestPanel: created\n");
+        std::string base = basePath;
+        send("PI '1' '" + (base.empty() ? std::string() : base + "/") + "Test.orvo_ui'");
+    }
+
+    ~TestPanel() override {
+        if (!mute_) {
+            send("AS");
+        }
+    }
+
+    char* notify(void* data, int32_t kind) override {
+        switch (kind) {
+            case orvo_event_revertive: {
+                auto* record = static_cast<const orvo_revertive_record*>(data);
+                debugLine("TestPanel: revertive " + std::to_string(record->deviceNumber) + " " +
+                          std::to_string(record->slotIndex) + " " + record->slotText + "\n");
+                return nullptr;
+            }
+            case orvo_event_button:
+                button(*static_cast<const orvo_button_record*>(data));
+                return nullptr;
+            case orvo_event_parent: {
+                std::string text = static_cast<const char*>(data);
+                if (text.empty()) {
+                    return nullptr;
+                }
+                std::string answer = "echo:" + text;
+                char* block = new char[answer.size() + 1];
+                std::memcpy(block, answer.c_str(), answer.size() + 1);
+                return block;
+            }
+            case orvo_event_timer:
+                debugLine("TestPanel: tick " + std::to_string(orvo_integer_from_data(data)) + "\n");
+                return nullptr;
+            case orvo_event_release:
+                delete[] static_cast<char*>(data);
+                return nullptr;
+            default:
+                return nullptr;
+        }
+    }
+
+private:
+    intptr_t send(const std::string& command) {
+        return host_->request(const_cast<char*>(command.c_str()), orvo_request_command);
+    }
+
+    void button(const orvo_button_record& record) {
+        std::string control = record.controlId;
+        std::string value = record.message->value;
+        if (control == "Send" || control == "Twice" || control == "Keep" || control == "Poll") {
+            intptr_t answer = send(value);
+            if (control == "Poll") {
+                debugLine("TestPanel: after the command\n");
+            }
+            if (answer != 0 && control != "Keep") {
+                host_->request(reinterpret_cast<void*>(answer), orvo_request_release);
+                if (control == "Twice") {
+                    host_->request(reinterpret_cast<void*>(answer), orvo_request_release);
+                }
+            }
+        } else if (control == "Foreign") {
+            static char foreign[] = "not the host's";
+            host_->request(foreign, orvo_request_release);
+        } else if (control == "Mute") {
+            mute_ = true;
+        }
+    }
+
+    orvo_host* host_;
+    bool mute_ = false;
+};
+
+}  // namespace
+
+extern "C" __attribute__((visibility("default"))) orvo_client_callback* load_orvo_client_script(
+    orvo_host* host, const char* basePath) {
+    return new TestPanel(host, basePath == nullptr ? "" : basePath);
+}

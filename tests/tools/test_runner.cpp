@@ -1,0 +1,244 @@
+// The runner and host model played against the test panel (test_panel.cpp), whose controls each do
+// one thing to the host: send a command, keep an answer, hand one back twice, and so on.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "input_error.h"
+#include "runner.h"
+#include "scenario.h"
+#include "site.h"
+#include "transcript.h"
+
+namespace {
+
+const char* const kLayout =
+    "button Send\nbutton Keep\nbutton Twice\nbutton Foreign\nbutton Poll\nbutton Mute\n"
+    "list Items columns=A,B\npicker Choice\n";
+
+std::string siteDir() {
+    static std::string dir = [] {
+        std::filesystem::path path = std::filesystem::temp_directory_path() / "panel_host_runner_test";
+        std::filesystem::create_directories(path);
+        std::ofstream(path / "Test.orvo_ui") << kLayout;
+        return path.string();
+    }();
+    return dir;
+}
+
+Site testSite() {
+    return parseSite(R"({
+        "layouts": "",
+        "instances": { "Router": { "device": 3, "offset": 1 } },
+        "infodrivers": [ { "device": 7, "slots": { "1": "a", "2": "b", "3": "c" } } ]
+    })",
+                     "site.json", siteDir());
+}
+
+struct Played {
+    std::string transcript;
+    int errors = 0;
+    int failures = 0;
+};
+
+Played play(const std::string& scenario) {
+    std::ostringstream out;
+    Transcript transcript(out);
+    {
+        Runner runner(testSite(), PANEL_HOST_TEST_PANEL, transcript);
+        std::istringstream in(scenario);
+        for (const Step& step : readScenario(in, "t.scenario")) {
+            runner.run(step);
+        }
+        runner.finish();
+    }
+    return {out.str(), transcript.errors(), transcript.failures()};
+}
+
+std::string stepError(const std::string& scenario) {
+    try {
+        play(scenario);
+    } catch (const InputError& error) {
+        return error.what();
+    }
+    return "(no error)";
+}
+
+// True when the lines appear in this order in the transcript.
+bool inOrder(const std::string& transcript, const std::vector<std::string>& lines) {
+    size_t at = 0;
+    for (const std::string& line : lines) {
+        at = transcript.find(line, at);
+        if (at == std::string::npos) {
+            return false;
+        }
+        at += line.size();
+    }
+    return true;
+}
+
+TEST(HostRun, AWellBehavedScriptKeepsTheContract) {
+    Played run = play("press Send value=SD 'Router'\n");
+    EXPECT_EQ(run.errors, 0) << run.transcript;
+    EXPECT_TRUE(
+        inOrder(run.transcript, {"sent    SD 'Router'", "answer  \"3 1\"", "back    \"3 1\"", "sent    AS"}))
+        << run.transcript;
+}
+
+TEST(HostRun, ContractFaultsAreErrorsInTheTranscript) {
+    struct Case {
+        const char* scenario;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"press Keep value=SD 'Router'\n",
+         "ERROR   the answer \"3 1\" to SD 'Router' was not handed back before the call into the script "
+         "returned"},
+        {"press Twice value=SD 'Router'\n",
+         "ERROR   the answer \"3 1\" to SD 'Router' was handed back twice"},
+        {"press Foreign\n", "ERROR   the script handed back a text this host never gave it"},
+        {"press Mute\n", "ERROR   the script ended without sending AS"},
+        {"press Send value=IP 7 1 x\n", "ERROR   malformed command: IP: field \"x\" is not a number"},
+        {"press Send value=HELLO\n", "ERROR   malformed command: unknown command word \"HELLO\""},
+        {"press Send value=AS\n", "ERROR   a command after AS, which must be the script's last"},
+    };
+    for (const Case& c : cases) {
+        Played run = play(c.scenario);
+        EXPECT_EQ(run.errors, 1) << c.scenario << run.transcript;
+        EXPECT_NE(run.transcript.find(c.error), std::string::npos) << c.scenario << run.transcript;
+    }
+}
+
+TEST(HostRun, DebugLinesLandBetweenTheCommandsAroundThem) {
+    Played run = play("press Poll value=CE '1' 'Send'\n");
+    EXPECT_TRUE(inOrder(run.transcript, {"debug   TestPanel: created", "sent    PI '1' 'Test.orvo_ui'",
+                                         "sent    CE '1' 'Send'", "debug   TestPanel: after the command"}))
+        << run.transcript;
+}
+
+TEST(HostRun, PolledRevertivesArriveOnlyOnceTheEventHasReturned) {
+    Played run = play("silent 7 2\npress Poll value=IP 7 1 3\n");
+    EXPECT_TRUE(inOrder(run.transcript, {"sent    IP 7 1 3", "debug   TestPanel: after the command",
+                                         "event   revertive 7 1 \"a\"", "debug   TestPanel: revertive 7 1 a",
+                                         "event   revertive 7 3 \"c\""}))
+        << run.transcript;
+    EXPECT_EQ(run.transcript.find("revertive 7 2"), std::string::npos) << run.transcript;
+}
+
+TEST(HostRun, WritesComeBackOnlyToARegisteredScript) {
+    Played run = play(
+        "press Send value=IR 7 1 5\n"
+        "press Send value=IW 7 'x y' 3 1\n"
+        "press Send value=IU 7\n"
+        "press Send value=IW 7 'z' 3 1\n"
+        "press Send value=IP 7 3 3\n");
+    EXPECT_TRUE(
+        inOrder(run.transcript, {"sent    IW 7 'x y' 3 1", "event   revertive 7 3 \"x y\"", "sent    IU 7",
+                                 "sent    IW 7 'z' 3 1", "sent    IP 7 3 3", "event   revertive 7 3 \"z\""}))
+        << run.transcript;
+    EXPECT_EQ(run.errors, 0);
+}
+
+TEST(HostRun, TimerTicksFallDueInOrderOfTimeThenOfStarting) {
+    Played run = play(
+        "press Send value=ET 1 300\n"
+        "press Send value=ET 2 200\n"
+        "advance 600\n"
+        "press Send value=ET 2\n"
+        "advance 300\n");
+    EXPECT_TRUE(
+        inOrder(run.transcript, {"timer 2 (clock 200)", "timer 1 (clock 300)", "timer 2 (clock 400)",
+                                 "timer 1 (clock 600)", "timer 2 (clock 600)", "timer 1 (clock 900)"}))
+        << run.transcript;
+    EXPECT_EQ(run.transcript.find("timer 2 (clock 800)"), std::string::npos) << run.transcript;
+}
+
+TEST(HostRun, ControlQueriesAnswerParamEqualsValue) {
+    Played run = play(
+        "press Send value=TG '1' 'Choice' 'index'\n"
+        "press Send value=TG '1' 'Choice' 'size'\n"
+        "press Send value=XI '1' 'P'\n"
+        "press Send value=XI '1' 'Z'\n"
+        "press Send value=TG '2' 'Choice' 'index'\n");
+    EXPECT_TRUE(
+        inOrder(run.transcript, {"answer  \"index=-1\"", "note    TG: Choice has no parameter \"size\"",
+                                 "answer  none", "answer  \"Poll\"", "answer  none",
+                                 "note    TG: panel \"2\" is not loaded; ignored", "answer  none"}))
+        << run.transcript;
+    EXPECT_EQ(run.errors, 0);
+}
+
+TEST(HostRun, ParentRequestAnswersAreShownCheckedAndHandedBack) {
+    Played run = play(
+        "request hello\n"
+        "expect answer echo:hello\n"
+        "expect answer echo:...\n"
+        "request\n"
+        "expect no answer\n");
+    EXPECT_EQ(run.failures, 0) << run.transcript;
+    EXPECT_TRUE(inOrder(run.transcript, {"answer  \"echo:hello\"", "event   release \"echo:hello\""}));
+}
+
+TEST(HostRun, FailedExpectationsAreCountedAndTheRunGoesOn) {
+    Played run = play(
+        "press Send value=CD '1' 'Keep'\n"
+        "expect sent CE '1' 'Keep'\n"
+        "expect enabled Keep\n"
+        "expect disabled Keep\n"
+        "press Keep\n"
+        "expect note Keep is disabled; the operator's press sends no event\n"
+        "expect no more commands\n");
+    EXPECT_EQ(run.failures, 2) << run.transcript;
+    EXPECT_NE(
+        run.transcript.find("FAIL t.scenario:2: expected the script to send CE '1' 'Keep'\n    it sent\n"
+                            "        CD '1' 'Keep'"),
+        std::string::npos)
+        << run.transcript;
+    EXPECT_NE(run.transcript.find("FAIL t.scenario:3: expected Keep to be enabled, it is disabled"),
+              std::string::npos);
+}
+
+TEST(HostRun, ExpectSentOnlyLooksAtCommandsSinceTheLastStep) {
+    Played run = play(
+        "press Send value=CE '1' 'Keep'\n"
+        "press Send value=CE '1' 'Twice'\n"
+        "expect sent CE '1' 'Twice'\n"
+        "expect not sent CE '1' 'Keep'\n"
+        "expect no more commands\n");
+    EXPECT_EQ(run.failures, 0) << run.transcript;
+}
+
+TEST(HostRun, StepsThatCannotBeCarriedOutStopTheRunWithTheirPlace) {
+    struct Case {
+        const char* scenario;
+        const char* error;
+    };
+    const Case cases[] = {
+        {"press Nope\n", "t.scenario:1: no loaded panel has a control \"Nope\""},
+        {"start\nselect 5\n", "t.scenario:2: Items has no row 5 (it has 0)"},
+        {"start\nstart\n", "t.scenario:2: the script has already been started"},
+        {"stop\npress Send\n", "t.scenario:2: press Send: the script has already been stopped"},
+        {"silent 9 1\n", "t.scenario:1: device 9 is not an information driver"},
+        {"unknown Mixer Desk\n", "t.scenario:1: the site has no instance \"Mixer Desk\""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(stepError(c.scenario), c.error) << c.scenario;
+    }
+}
+
+TEST(HostRun, AMissingLibraryOrExportIsABadInput) {
+    std::ostringstream out;
+    Transcript transcript(out);
+    EXPECT_THROW(Runner(testSite(), "/no/such/panel.so", transcript), InputError);
+    try {
+        Runner runner(testSite(), PANEL_HOST_NO_EXPORT, transcript);
+        FAIL() << "loaded a library without the export";
+    } catch (const InputError& error) {
+        EXPECT_EQ(error.what(),
+                  std::string(PANEL_HOST_NO_EXPORT) + ": the library has no export load_orvo_client_script");
+    }
+}
+
+}  // namespace

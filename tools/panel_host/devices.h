@@ -1,0 +1,66 @@
+// Devices: the host's side of instance lookup, router databases and information drivers.
+//
+// Built from the site. It answers SD and RN, keeps each information driver's slot texts, the script's
+// registrations (IR/IU) and the slots a scenario made silent, and says which revertives a poll (IP) or a
+// write (IW) brings. It never delivers anything itself: the host queues what it returns and hands the
+// revertives to the script once the script is idle. It owns copies of everything it was given.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "site.h"
+
+struct Revertive {
+    int32_t device = 0;
+    int32_t slot = 0;
+    std::string text;
+};
+
+class Devices {
+public:
+    // A poll may ask for at most this many slots; a wider range is refused as a fault of the script.
+    static constexpr int32_t kMaxPollSlots = 4096;
+
+    explicit Devices(const Site& site);
+
+    // SD: "{device} {offset}", or nullopt for a name the host does not know.
+    std::optional<std::string> lookup(const std::string& instanceName) const;
+    // RN: the name, or nullopt when the database or index is unknown.
+    std::optional<std::string> readName(int32_t device, int32_t database, int32_t index) const;
+
+    bool isInfoDriver(int32_t device) const { return drivers_.count(device) != 0; }
+
+    // IR: without add the device's registration becomes this range, with add the range is added.
+    void registerSlots(int32_t device, int32_t first, int32_t last, bool add);
+    // IU
+    void unregister(int32_t device);
+    // IP: one revertive for each slot of the range that is not silent, in slot order. The range must
+    // be of a known driver and hold at most kMaxPollSlots slots (the caller checks with pollProblem()).
+    std::vector<Revertive> poll(int32_t device, int32_t first, int32_t last) const;
+    // Why a poll of that range cannot be answered, or "" when it can.
+    std::string pollProblem(int32_t device, int32_t first, int32_t last) const;
+    // IW: stores the text; returns the revertive for the script when it is registered for the slot and
+    // the slot is not silent.
+    std::optional<Revertive> write(int32_t device, int32_t slot, const std::string& text);
+
+    // --- Scenario steps ----------------------------------------------------------------------------
+    // The slot stops reporting: polls skip it and writes to it bring no revertive. False when the device
+    // is not an information driver.
+    bool makeSilent(int32_t device, int32_t slot);
+    // False when the name was not known.
+    bool forgetInstance(const std::string& instanceName);
+
+    bool registered(int32_t device, int32_t slot) const;
+    std::string slotText(int32_t device, int32_t slot) const;
+
+private:
+    std::map<std::string, SiteInstance> instances_;
+    std::map<std::pair<int32_t, int32_t>, SiteDatabase> databases_;
+    std::map<int32_t, SiteInfoDriver> drivers_;
+    std::map<int32_t, std::vector<std::pair<int32_t, int32_t>>> registrations_;  // device -> ranges
+};

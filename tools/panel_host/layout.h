@@ -1,0 +1,40 @@
+// Layout: the controls a panel layout file declares, read from the host's own simple text format.
+//
+// A layout file (*.orvo_ui) has one declaration a line; blank lines and lines starting with '#' are
+// skipped, and words are separated by blanks:
+//
+//   title <text...>                      what the panel drawing is headed with (optional, once)
+//   button <id> [name=value ...]         a push button
+//   list   <id> columns=A,B,... [...]    a list of rows, one cell per column title
+//   picker <id> [name=value ...]         a chooser whose choice is a number ("index", -1 for none)
+//
+// A name=value pair sets a control parameter at load time; "enabled=0" loads the control disabled.
+// Ids are unique within a file. parseLayout() throws InputError "file:line: what is wrong" and never
+// returns a partial layout; it touches no files (readLayoutFile() does the reading).
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+enum class ControlKind { Button, List, Picker };
+
+struct ControlDecl {
+    ControlKind kind = ControlKind::Button;
+    std::string id;
+    std::vector<std::string> columns;                         // lists only
+    std::vector<std::pair<std::string, std::string>> params;  // initial parameters, in file order
+    bool enabled = true;
+};
+
+struct Layout {
+    std::string title;
+    std::vector<ControlDecl> controls;  // in file order, which is also the order XI lists them in
+};
+
+Layout parseLayout(const std::string& text, const std::string& displayName);
+
+// Reads the file at `path`; a missing or unreadable file is an InputError "path: cannot open ...".
+Layout readLayoutFile(const std::string& path, const std::string& displayName);
+
+const char* controlKindName(ControlKind kind);

@@ -1,0 +1,33 @@
+// PanelLibrary: one panel script library, loaded by path and found through its export, as the real host
+// loads it.
+//
+// open() loads the file and looks up load_orvo_client_script; any failure is an InputError that says
+// which file and why. The object keeps the library loaded until it dies, so it must outlive every
+// script object created through it. The platform part (loading a file, finding a symbol) is the only
+// thing in panel_library_posix.cpp; a Windows host adds panel_library_windows.cpp beside it.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "orvo_client_callback.h"
+#include "orvo_host.h"
+
+using LoadScriptFunction = orvo_client_callback* (*)(orvo_host*, const char*);
+
+class PanelLibrary {
+public:
+    static std::unique_ptr<PanelLibrary> open(const std::string& path);
+    ~PanelLibrary();
+    PanelLibrary(const PanelLibrary&) = delete;
+    PanelLibrary& operator=(const PanelLibrary&) = delete;
+
+    // The export; never null.
+    LoadScriptFunction loadScript() const { return loadScript_; }
+
+private:
+    PanelLibrary(void* handle, LoadScriptFunction loadScript) : handle_(handle), loadScript_(loadScript) {}
+
+    void* handle_;
+    LoadScriptFunction loadScript_;
+};

@@ -1,0 +1,27 @@
+#include <dlfcn.h>
+
+#include "input_error.h"
+#include "panel_library.h"
+
+std::unique_ptr<PanelLibrary> PanelLibrary::open(const std::string& path) {
+    // A bare file name would make the loader search the system's directories, not the one named.
+    std::string where = path.find('/') == std::string::npos ? "./" + path : path;
+    void* handle = ::dlopen(where.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) {
+        const char* why = ::dlerror();
+        throw InputError(path +
+                         ": cannot load the panel library: " + (why != nullptr ? why : "unknown reason"));
+    }
+    ::dlerror();
+    void* symbol = ::dlsym(handle, "load_orvo_client_script");
+    if (symbol == nullptr) {
+        ::dlclose(handle);
+        throw InputError(path + ": the library has no export load_orvo_client_script");
+    }
+    auto loadScript = reinterpret_cast<LoadScriptFunction>(symbol);
+    return std::unique_ptr<PanelLibrary>(new PanelLibrary(handle, loadScript));
+}
+
+PanelLibrary::~PanelLibrary() {
+    ::dlclose(handle_);
+}

@@ -1,0 +1,82 @@
+#include "panel_printer.h"
+
+#include <algorithm>
+
+namespace {
+
+std::string padded(const std::string& text, size_t width) {
+    std::string out = text;
+    out.resize(std::max(width, text.size()), ' ');
+    return out;
+}
+
+void drawList(const Control& list, std::string& out) {
+    const auto& columns = list.columns();
+    std::vector<size_t> widths(columns.size());
+    for (size_t c = 0; c < columns.size(); ++c) {
+        widths[c] = columns[c].size();
+        for (const auto& row : list.rows()) {
+            widths[c] = std::max(widths[c], row[c].size());
+        }
+    }
+    std::string header = "      row";
+    for (size_t c = 0; c < columns.size(); ++c) {
+        header += "  " + padded(columns[c], widths[c]);
+    }
+    while (!header.empty() && header.back() == ' ') {
+        header.pop_back();
+    }
+    out += header + "\n";
+    for (size_t r = 0; r < list.rows().size(); ++r) {
+        std::string number = std::to_string(r + 1);
+        std::string line = static_cast<int32_t>(r) == list.selectedIndex() ? "    > " : "      ";
+        line += std::string(number.size() < 3 ? 3 - number.size() : 0, ' ') + number;
+        for (size_t c = 0; c < columns.size(); ++c) {
+            line += "  " + padded(list.rows()[r][c], widths[c]);
+        }
+        while (!line.empty() && line.back() == ' ') {
+            line.pop_back();
+        }
+        out += line + "\n";
+    }
+    if (list.rows().empty()) {
+        out += "      (no rows)\n";
+    }
+}
+
+}  // namespace
+
+std::string drawPanels(const Panels& panels) {
+    if (panels.all().empty()) {
+        return "--- no panel is loaded ---\n";
+    }
+    std::string out;
+    for (const auto& entry : panels.all()) {
+        const Panel& panel = entry.second;
+        out += "--- panel " + panel.id;
+        if (!panel.title.empty()) {
+            out += " \"" + panel.title + "\"";
+        }
+        out += " from " + panel.file + (panel.shown ? " (shown)" : " (loaded, not shown)") + " ---\n";
+        for (const Control& control : panel.controls) {
+            std::string state = control.enabled() ? "enabled" : "disabled";
+            out +=
+                "  " + padded(control.id() + ":", 10) + " " + controlKindName(control.kind()) + ", " + state;
+            if (control.kind() == ControlKind::List) {
+                int32_t selected = control.selectedIndex();
+                out += selected < 0 ? ", no row selected"
+                                    : ", row " + std::to_string(selected + 1) + " selected";
+                out += "\n";
+                drawList(control, out);
+                continue;
+            }
+            if (control.kind() == ControlKind::Picker) {
+                int32_t picked = control.pickedIndex();
+                out += picked < 0 ? ", nothing chosen" : ", " + std::to_string(picked) + " chosen";
+            }
+            out += "\n";
+        }
+        out += "---\n";
+    }
+    return out;
+}

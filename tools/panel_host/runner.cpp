@@ -1,0 +1,412 @@
+#include "runner.h"
+
+#include <cstring>
+#include <vector>
+
+#include "button_message.h"
+#include "input_error.h"
+#include "orvo_event_kind.h"
+#include "orvo_host_records.h"
+#include "panel_printer.h"
+#include "text.h"
+
+namespace {
+
+// An expected text ending in "..." matches any text that begins with what comes before the dots.
+bool matches(const std::string& expected, const std::string& actual) {
+    const std::string dots = "...";
+    if (expected.size() >= dots.size() &&
+        expected.compare(expected.size() - dots.size(), dots.size(), dots) == 0) {
+        return startsWith(actual, expected.substr(0, expected.size() - dots.size()));
+    }
+    return expected == actual;
+}
+
+std::string listed(const std::vector<std::string>& items, size_t from) {
+    if (from >= items.size()) {
+        return "\n        (nothing)";
+    }
+    std::string out;
+    for (size_t i = from; i < items.size(); ++i) {
+        out += "\n        " + items[i];
+    }
+    return out;
+}
+
+}  // namespace
+
+Runner::Runner(const Site& site, const std::string& libraryPath, Transcript& transcript)
+    : site_(site),
+      transcript_(transcript),
+      host_(site_, transcript),
+      library_(PanelLibrary::open(libraryPath)) {}
+
+Runner::~Runner() {
+    // The script must die before the library that holds its code. It still runs here only when a step
+    // stopped the run.
+    if (session_ && session_->running()) {
+        transcript_.step("end", "the run stopped; the host destroys the script");
+        session_->stop();
+    }
+    session_.reset();
+    library_.reset();
+}
+
+int Runner::exitCode() const {
+    return transcript_.errors() == 0 && transcript_.failures() == 0 ? 0 : 1;
+}
+
+void Runner::ensureStarted(const Step& step) {
+    if (started_) {
+        return;
+    }
+    started_ = true;
+    transcript_.step(step.where(),
+                     "start: load_orvo_client_script(host, " + quotedText(host_.basePath()) + ")");
+    session_ = std::make_unique<ScriptSession>(*library_, host_, transcript_);
+    if (!session_->start(host_.basePath())) {
+        throw InputError(step.where() + ": the script could not be started");
+    }
+    deliverPending(step);
+}
+
+void Runner::requireRunning(const Step& step) {
+    ensureStarted(step);
+    if (!session_->running()) {
+        throw InputError(step.where() + ": " + step.source + ": the script has already been stopped");
+    }
+}
+
+void Runner::deliverRevertive(const Revertive& revertive) {
+    transcript_.event("revertive " + std::to_string(revertive.device) + " " + std::to_string(revertive.slot) +
+                      " " + quotedText(revertive.text));
+    // The record holds its text inline, so it is sized for it; int32_t storage keeps it aligned.
+    size_t bytes = offsetof(orvo_revertive_record, slotText) + revertive.text.size() + 1;
+    std::vector<int32_t> storage((bytes + sizeof(int32_t) - 1) / sizeof(int32_t), 0);
+    auto* record = reinterpret_cast<orvo_revertive_record*>(storage.data());
+    record->deviceNumber = revertive.device;
+    record->slotIndex = revertive.slot;
+    std::memcpy(reinterpret_cast<char*>(storage.data()) + offsetof(orvo_revertive_record, slotText),
+                revertive.text.c_str(), revertive.text.size() + 1);
+    session_->notify(record, orvo_event_revertive);
+}
+
+void Runner::deliverPending(const Step& step) {
+    Revertive revertive;
+    int delivered = 0;
+    while (session_->running() && host_.takeRevertive(revertive)) {
+        if (++delivered > kMaxDeliveriesPerStep) {
+            host_.dropPendingRevertives();
+            throw InputError(step.where() + ": the revertives never stop coming (more than " +
+                             std::to_string(kMaxDeliveriesPerStep) + " in one step)");
+        }
+        deliverRevertive(revertive);
+    }
+}
+
+void Runner::pressControl(Panel& panel, Control& control, const std::string& message) {
+    transcript_.event("button " + panel.id + " " + control.id() + " " + quotedText(message));
+    ButtonMessage parsed(message);
+    orvo_button_record record{};
+    record.panelId = panel.id.c_str();
+    record.controlId = control.id().c_str();
+    record.message = parsed.parsed();
+    session_->notify(&record, orvo_event_button);
+}
+
+void Runner::advance(const Step& step) {
+    Timers& timers = host_.timers();
+    int64_t until = timers.now() + step.first;
+    int ticks = 0;
+    while (std::optional<Timers::Due> due = timers.nextDue(until)) {
+        if (!session_->running()) {
+            break;
+        }
+        if (++ticks > kMaxTicksPerStep) {
+            throw InputError(step.where() + ": more than " + std::to_string(kMaxTicksPerStep) +
+                             " timer ticks in one step");
+        }
+        timers.moveTo(due->at);
+        transcript_.event("timer " + std::to_string(due->id) + " (clock " + std::to_string(due->at) + ")");
+        session_->notify(orvo_data_from_integer(due->id), orvo_event_timer);
+        deliverPending(step);
+        timers.ticked(*due);
+    }
+    timers.moveTo(until);
+}
+
+void Runner::request(const Step& step) {
+    transcript_.event("parent request " + quotedText(step.text));
+    std::vector<char> text(step.text.begin(), step.text.end());
+    text.push_back('\0');
+    char* answer = session_->notify(text.data(), orvo_event_parent);
+    answered_ = true;
+    lastAnswer_ = answer == nullptr ? std::nullopt : std::optional<std::string>(answer);
+    transcript_.answer(lastAnswer_);
+    if (answer != nullptr) {
+        transcript_.event("release " + quotedText(*lastAnswer_));
+        session_->notify(answer, orvo_event_release);
+    }
+    deliverPending(step);
+}
+
+void Runner::run(const Step& step) {
+    if (step.kind == StepKind::Silent) {
+        if (!host_.devices().makeSilent(step.first, step.second)) {
+            throw InputError(step.where() + ": device " + std::to_string(step.first) +
+                             " is not an information driver");
+        }
+        transcript_.step(step.where(), step.source);
+        return;
+    }
+    if (step.kind == StepKind::Unknown) {
+        if (!host_.devices().forgetInstance(step.name)) {
+            throw InputError(step.where() + ": the site has no instance " + quotedText(step.name));
+        }
+        transcript_.step(step.where(), step.source);
+        return;
+    }
+    if (step.kind == StepKind::Start) {
+        if (started_) {
+            throw InputError(step.where() + ": the script has already been started");
+        }
+        ensureStarted(step);
+        return;
+    }
+    if (step.isExpect()) {
+        ensureStarted(step);
+        check(step);
+        return;
+    }
+    if (step.kind == StepKind::Show) {
+        ensureStarted(step);
+        transcript_.step(step.where(), step.source);
+        transcript_.block(drawPanels(host_.panels()));
+        return;
+    }
+
+    requireRunning(step);
+    sentMark_ = transcript_.sentCommands().size();
+    debugMark_ = transcript_.debugLines().size();
+    noteMark_ = transcript_.notes().size();
+    transcript_.step(step.where(), step.source);
+    switch (step.kind) {
+        case StepKind::Stop:
+            session_->stop();
+            break;
+        case StepKind::Press: {
+            Panel* panel = nullptr;
+            Control* control = host_.panels().findControl(step.name, &panel);
+            if (control == nullptr) {
+                throw InputError(step.where() + ": no loaded panel has a control " + quotedText(step.name));
+            }
+            if (!control->enabled()) {
+                transcript_.note(step.name + " is disabled; the operator's press sends no event");
+                break;
+            }
+            pressControl(*panel, *control, step.text);
+            break;
+        }
+        case StepKind::Select: {
+            Panel* panel = nullptr;
+            Control* list = host_.panels().firstOfKind(ControlKind::List, &panel);
+            if (list == nullptr) {
+                throw InputError(step.where() + ": no loaded panel has a list to select in");
+            }
+            int32_t index = step.none ? -1 : step.first - 1;
+            if (index >= static_cast<int32_t>(list->rows().size())) {
+                throw InputError(step.where() + ": " + list->id() + " has no row " +
+                                 std::to_string(step.first) + " (it has " +
+                                 std::to_string(list->rows().size()) + ")");
+            }
+            if (!list->enabled()) {
+                transcript_.note(list->id() + " is disabled; the operator's choice sends no event");
+                break;
+            }
+            list->select(index);
+            pressControl(*panel, *list, "selectedindex=" + std::to_string(index));
+            break;
+        }
+        case StepKind::Pick: {
+            Panel* panel = nullptr;
+            Control* picker = host_.panels().firstOfKind(ControlKind::Picker, &panel);
+            if (picker == nullptr) {
+                throw InputError(step.where() + ": no loaded panel has a picker to choose with");
+            }
+            if (!picker->enabled()) {
+                transcript_.note(picker->id() + " is disabled; the operator's choice sends no event");
+                break;
+            }
+            picker->pick(step.first);
+            pressControl(*panel, *picker, "index=" + std::to_string(step.first));
+            break;
+        }
+        case StepKind::Advance:
+            advance(step);
+            break;
+        case StepKind::Tick:
+            transcript_.event("timer " + std::to_string(step.first) +
+                              (host_.timers().running(step.first) ? "" : " (not running; delivered anyway)"));
+            session_->notify(orvo_data_from_integer(step.first), orvo_event_timer);
+            break;
+        case StepKind::Request:
+            request(step);
+            break;
+        case StepKind::Revertive:
+            deliverRevertive({step.first, step.second, step.text});
+            break;
+        default:
+            break;
+    }
+    deliverPending(step);
+}
+
+void Runner::checkCommand(const Step& step) {
+    const std::vector<std::string>& sent = transcript_.sentCommands();
+    if (step.kind == StepKind::ExpectSent) {
+        for (size_t i = sentMark_; i < sent.size(); ++i) {
+            if (matches(step.text, sent[i])) {
+                sentMark_ = i + 1;
+                return;
+            }
+        }
+        transcript_.failure(step.where() + ": expected the script to send " + step.text + "\n    it sent" +
+                            listed(sent, sentMark_));
+        return;
+    }
+    if (step.kind == StepKind::ExpectNotSent) {
+        for (size_t i = sentMark_; i < sent.size(); ++i) {
+            if (matches(step.text, sent[i])) {
+                transcript_.failure(step.where() + ": expected the script not to send " + step.text +
+                                    "\n    it sent" + listed(sent, sentMark_));
+                return;
+            }
+        }
+        return;
+    }
+    if (sentMark_ < sent.size()) {
+        transcript_.failure(step.where() + ": expected no more commands\n    it sent" +
+                            listed(sent, sentMark_));
+    }
+}
+
+void Runner::check(const Step& step) {
+    transcript_.step(step.where(), step.source);
+    const std::vector<std::string>& debug = transcript_.debugLines();
+    switch (step.kind) {
+        case StepKind::ExpectSent:
+        case StepKind::ExpectNotSent:
+        case StepKind::ExpectNoMoreCommands:
+            checkCommand(step);
+            return;
+        case StepKind::ExpectDebug:
+            for (size_t i = debugMark_; i < debug.size(); ++i) {
+                if (matches(step.text, debug[i])) {
+                    debugMark_ = i + 1;
+                    return;
+                }
+            }
+            transcript_.failure(step.where() + ": expected the debug line " + step.text +
+                                "\n    the script wrote" + listed(debug, debugMark_));
+            return;
+        case StepKind::ExpectNote: {
+            const std::vector<std::string>& notes = transcript_.notes();
+            for (size_t i = noteMark_; i < notes.size(); ++i) {
+                if (matches(step.text, notes[i])) {
+                    noteMark_ = i + 1;
+                    return;
+                }
+            }
+            transcript_.failure(step.where() + ": expected the host note " + step.text +
+                                "\n    the host noted" + listed(notes, noteMark_));
+            return;
+        }
+        case StepKind::ExpectNoDebug:
+            if (debugMark_ < debug.size()) {
+                transcript_.failure(step.where() + ": expected no debug line\n    the script wrote" +
+                                    listed(debug, debugMark_));
+            }
+            return;
+        case StepKind::ExpectCell: {
+            Panel* panel = nullptr;
+            Control* list = host_.panels().firstOfKind(ControlKind::List, &panel);
+            std::string cell = "cell " + std::to_string(step.first) + " " + std::to_string(step.second);
+            if (list == nullptr) {
+                transcript_.failure(step.where() + ": expected " + cell + " to be " + quotedText(step.text) +
+                                    ", but no loaded panel has a list");
+                return;
+            }
+            int32_t row = step.first - 1;
+            if (row < 0 || row >= static_cast<int32_t>(list->rows().size()) || step.second < 0 ||
+                step.second >= static_cast<int32_t>(list->columns().size())) {
+                transcript_.failure(step.where() + ": expected " + cell + " to be " + quotedText(step.text) +
+                                    ", but " + list->id() + " has " + std::to_string(list->rows().size()) +
+                                    " rows of " + std::to_string(list->columns().size()) + " cells");
+                return;
+            }
+            const std::string& actual = list->rows()[row][step.second];
+            if (!matches(step.text, actual)) {
+                transcript_.failure(step.where() + ": expected " + cell + " to be " + quotedText(step.text) +
+                                    ", it is " + quotedText(actual));
+            }
+            return;
+        }
+        case StepKind::ExpectParam: {
+            Panel* panel = nullptr;
+            Control* control = host_.panels().findControl(step.name, &panel);
+            std::optional<std::string> actual = control == nullptr ? std::nullopt : control->get(step.param);
+            if (!actual) {
+                transcript_.failure(step.where() + ": expected " + step.name + " " + step.param + " to be " +
+                                    quotedText(step.text) + ", but " +
+                                    (control == nullptr ? "no loaded panel has that control"
+                                                        : "the control has no such parameter"));
+            } else if (!matches(step.text, *actual)) {
+                transcript_.failure(step.where() + ": expected " + step.name + " " + step.param + " to be " +
+                                    quotedText(step.text) + ", it is " + quotedText(*actual));
+            }
+            return;
+        }
+        case StepKind::ExpectEnabled:
+        case StepKind::ExpectDisabled: {
+            Panel* panel = nullptr;
+            Control* control = host_.panels().findControl(step.name, &panel);
+            bool wantEnabled = step.kind == StepKind::ExpectEnabled;
+            if (control == nullptr) {
+                transcript_.failure(step.where() + ": expected " + step.name + " to be " +
+                                    (wantEnabled ? "enabled" : "disabled") + ", but no loaded panel has it");
+            } else if (control->enabled() != wantEnabled) {
+                transcript_.failure(step.where() + ": expected " + step.name + " to be " +
+                                    (wantEnabled ? "enabled" : "disabled") + ", it is " +
+                                    (control->enabled() ? "enabled" : "disabled"));
+            }
+            return;
+        }
+        case StepKind::ExpectAnswer:
+        case StepKind::ExpectNoAnswer: {
+            if (!answered_) {
+                transcript_.failure(step.where() + ": no parent request has been made yet");
+                return;
+            }
+            std::string got = lastAnswer_ ? quotedText(*lastAnswer_) : "no answer";
+            if (step.kind == StepKind::ExpectNoAnswer) {
+                if (lastAnswer_) {
+                    transcript_.failure(step.where() + ": expected no answer, the script answered " + got);
+                }
+            } else if (!lastAnswer_ || !matches(step.text, *lastAnswer_)) {
+                transcript_.failure(step.where() + ": expected the answer " + quotedText(step.text) +
+                                    ", got " + got);
+            }
+            return;
+        }
+        default:
+            return;
+    }
+}
+
+void Runner::finish() {
+    if (session_ && session_->running()) {
+        transcript_.step("end", "the host destroys the script");
+        session_->stop();
+    }
+    transcript_.block(drawPanels(host_.panels()));
+}

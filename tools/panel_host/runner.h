@@ -1,0 +1,62 @@
+// Runner: plays a scenario against one panel script, step by step, as the real host and its operator
+// would.
+//
+// It owns the host, the loaded library and the script session. Each step becomes host events (button
+// records, revertive records, timer ticks, parent requests), after which the queued revertives are
+// delivered while the script is idle; or it is a check against what the transcript recorded. A step
+// that cannot be carried out (a control the panel does not have, a row outside the list, an event after
+// the script stopped) is an InputError "file:line: ..."; a check that fails is a FAIL line in the
+// transcript and the run goes on.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "emulated_host.h"
+#include "panel_library.h"
+#include "scenario.h"
+#include "script_session.h"
+#include "site.h"
+#include "transcript.h"
+
+class Runner {
+public:
+    // Loads the library at once, so a missing library or export fails before any step.
+    Runner(const Site& site, const std::string& libraryPath, Transcript& transcript);
+    ~Runner();
+
+    void run(const Step& step);
+    // Destroys the script if it still runs and draws the panels.
+    void finish();
+
+    // 0 when every check held and the script kept the contract, 1 otherwise.
+    int exitCode() const;
+
+    // Limits that stop a script which never comes to rest.
+    static constexpr int kMaxDeliveriesPerStep = 100000;
+    static constexpr int kMaxTicksPerStep = 100000;
+
+private:
+    void ensureStarted(const Step& step);
+    void requireRunning(const Step& step);
+    void deliverPending(const Step& step);
+    void deliverRevertive(const Revertive& revertive);
+    void pressControl(Panel& panel, Control& control, const std::string& message);
+    void advance(const Step& step);
+    void request(const Step& step);
+    void check(const Step& step);
+    void checkCommand(const Step& step);
+
+    Site site_;
+    Transcript& transcript_;
+    EmulatedHost host_;
+    std::unique_ptr<PanelLibrary> library_;
+    std::unique_ptr<ScriptSession> session_;
+    bool started_ = false;
+    size_t sentMark_ = 0;   // checks of sent commands look from here on
+    size_t debugMark_ = 0;  // checks of debug lines look from here on
+    size_t noteMark_ = 0;   // checks of host notes look from here on
+    bool answered_ = false;
+    std::optional<std::string> lastAnswer_;
+};

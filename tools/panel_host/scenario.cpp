@@ -1,0 +1,241 @@
+#include "scenario.h"
+
+#include "input_error.h"
+#include "text.h"
+
+namespace {
+
+// Reads the words of one line from the left; rest() takes whatever is left as free text.
+class LineReader {
+public:
+    LineReader(const std::string& line, std::string where) : line_(line), where_(std::move(where)) {}
+
+    [[noreturn]] void fail(const std::string& what) const { throw InputError(where_ + ": " + what); }
+
+    bool atEnd() {
+        skipBlanks();
+        return pos_ >= line_.size();
+    }
+
+    std::string word() {
+        skipBlanks();
+        size_t start = pos_;
+        while (pos_ < line_.size() && line_[pos_] != ' ' && line_[pos_] != '\t') {
+            ++pos_;
+        }
+        return line_.substr(start, pos_ - start);
+    }
+
+    // The next word, which must be there; `need` says what the step lacks without it.
+    std::string required(const std::string& need) {
+        std::string w = word();
+        if (w.empty()) {
+            fail(need);
+        }
+        return w;
+    }
+
+    int32_t number(const std::string& need) {
+        std::string w = required(need);
+        std::optional<int32_t> value = parseInt32(w);
+        if (!value) {
+            fail(quotedText(w) + " is not a whole number");
+        }
+        return *value;
+    }
+
+    std::string rest() {
+        std::string text = trim(line_.substr(std::min(pos_, line_.size())));
+        pos_ = line_.size();
+        if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
+            return text.substr(1, text.size() - 2);
+        }
+        return text;
+    }
+
+    void end(const std::string& stepName) {
+        if (!atEnd()) {
+            fail(stepName + " takes nothing more, but the line goes on with " +
+                 quotedText(trim(line_.substr(pos_))));
+        }
+    }
+
+private:
+    void skipBlanks() {
+        while (pos_ < line_.size() && (line_[pos_] == ' ' || line_[pos_] == '\t')) {
+            ++pos_;
+        }
+    }
+
+    const std::string& line_;
+    std::string where_;
+    size_t pos_ = 0;
+};
+
+const char* const kExpectKinds =
+    "sent, not sent, no more commands, debug, no debug, note, cell, param, enabled, disabled, answer, no "
+    "answer";
+
+void parseExpect(LineReader& in, Step& step) {
+    std::string what = in.word();
+    if (what == "sent") {
+        step.kind = StepKind::ExpectSent;
+    } else if (what == "debug") {
+        step.kind = StepKind::ExpectDebug;
+    } else if (what == "answer") {
+        step.kind = StepKind::ExpectAnswer;
+    } else if (what == "note") {
+        step.kind = StepKind::ExpectNote;
+    } else if (what == "not") {
+        if (in.word() != "sent") {
+            in.fail("expect not is only followed by sent");
+        }
+        step.kind = StepKind::ExpectNotSent;
+    } else if (what == "no") {
+        std::string next = in.word();
+        if (next == "more" && in.word() == "commands") {
+            step.kind = StepKind::ExpectNoMoreCommands;
+        } else if (next == "debug") {
+            step.kind = StepKind::ExpectNoDebug;
+        } else if (next == "answer") {
+            step.kind = StepKind::ExpectNoAnswer;
+        } else {
+            in.fail("expect no is followed by more commands, debug or answer");
+        }
+        in.end("expect no " + next);
+        return;
+    } else if (what == "cell") {
+        step.kind = StepKind::ExpectCell;
+        step.first = in.number("expect cell needs a row (1 for the top row), a cell number and the text");
+        step.second = in.number("expect cell needs a cell number after the row");
+        step.text = in.rest();
+        return;
+    } else if (what == "param") {
+        step.kind = StepKind::ExpectParam;
+        step.name = in.required("expect param needs a control id, a parameter name and the value");
+        step.param = in.required("expect param needs a parameter name after the control id");
+        step.text = in.rest();
+        return;
+    } else if (what == "enabled" || what == "disabled") {
+        step.kind = what == "enabled" ? StepKind::ExpectEnabled : StepKind::ExpectDisabled;
+        step.name = in.required("expect " + what + " needs a control id");
+        in.end("expect " + what + " " + step.name);
+        return;
+    } else if (what.empty()) {
+        in.fail(std::string("expect needs what to check: ") + kExpectKinds);
+    } else {
+        in.fail("expect cannot check " + quotedText(what) + "; it checks " + kExpectKinds);
+    }
+    step.text = in.rest();
+    if (step.text.empty() && step.kind != StepKind::ExpectAnswer) {
+        in.fail("expect " + what + " needs the text to look for");
+    }
+}
+
+}  // namespace
+
+bool Step::isExpect() const {
+    switch (kind) {
+        case StepKind::ExpectSent:
+        case StepKind::ExpectNotSent:
+        case StepKind::ExpectNoMoreCommands:
+        case StepKind::ExpectDebug:
+        case StepKind::ExpectNoDebug:
+        case StepKind::ExpectNote:
+        case StepKind::ExpectCell:
+        case StepKind::ExpectParam:
+        case StepKind::ExpectEnabled:
+        case StepKind::ExpectDisabled:
+        case StepKind::ExpectAnswer:
+        case StepKind::ExpectNoAnswer:
+            return true;
+        default:
+            return false;
+    }
+}
+
+std::optional<Step> parseStep(const std::string& line, const std::string& file, int lineNo) {
+    std::string content = trim(line);
+    if (content.empty() || content[0] == '#') {
+        return std::nullopt;
+    }
+    Step step;
+    step.file = file;
+    step.line = lineNo;
+    step.source = content;
+    LineReader in(content, step.where());
+    std::string word = in.word();
+    if (word == "start" || word == "stop" || word == "show") {
+        step.kind = word == "start" ? StepKind::Start : word == "stop" ? StepKind::Stop : StepKind::Show;
+        in.end(word);
+    } else if (word == "press") {
+        step.kind = StepKind::Press;
+        step.name = in.required("press needs a control id");
+        step.text = in.rest();
+    } else if (word == "select") {
+        step.kind = StepKind::Select;
+        std::string row = in.required("select needs a row number (1 for the top row) or none");
+        if (row == "none") {
+            step.none = true;
+        } else {
+            std::optional<int32_t> value = parseInt32(row);
+            if (!value || *value < 1) {
+                in.fail("select needs a row number (1 for the top row) or none, not " + quotedText(row));
+            }
+            step.first = *value;
+        }
+        in.end("select");
+    } else if (word == "pick") {
+        step.kind = StepKind::Pick;
+        step.first = in.number("pick needs the number to choose");
+        in.end("pick");
+    } else if (word == "advance") {
+        step.kind = StepKind::Advance;
+        step.first = in.number("advance needs a number of clock units");
+        if (step.first <= 0) {
+            in.fail("advance needs a number of clock units greater than 0");
+        }
+        in.end("advance");
+    } else if (word == "tick") {
+        step.kind = StepKind::Tick;
+        step.first = in.number("tick needs a timer id");
+        in.end("tick");
+    } else if (word == "request") {
+        step.kind = StepKind::Request;
+        step.text = in.rest();
+    } else if (word == "revertive") {
+        step.kind = StepKind::Revertive;
+        step.first = in.number("revertive needs a device, a slot and the slot's text");
+        step.second = in.number("revertive needs a slot after the device");
+        step.text = in.rest();
+    } else if (word == "silent") {
+        step.kind = StepKind::Silent;
+        step.first = in.number("silent needs a device and a slot");
+        step.second = in.number("silent needs a slot after the device");
+        in.end("silent");
+    } else if (word == "unknown") {
+        step.kind = StepKind::Unknown;
+        step.name = in.rest();
+        if (step.name.empty()) {
+            in.fail("unknown needs an instance name");
+        }
+    } else if (word == "expect") {
+        parseExpect(in, step);
+    } else {
+        in.fail("unknown step " + quotedText(word));
+    }
+    return step;
+}
+
+std::vector<Step> readScenario(std::istream& in, const std::string& file) {
+    std::vector<Step> steps;
+    std::string line;
+    int lineNo = 0;
+    while (std::getline(in, line)) {
+        ++lineNo;
+        if (std::optional<Step> step = parseStep(line, file, lineNo)) {
+            steps.push_back(*step);
+        }
+    }
+    return steps;
+}

@@ -1,0 +1,36 @@
+// ScriptSession: the one script object of a run, from the export's call to its destruction.
+//
+// Every call into the script (the export, notify, the destructor) goes through here, so each one runs
+// with the script's debug output caught and ends with the host's end-of-call checks. The session owns
+// the script object and deletes it in stop() (or its own destructor); it does not own the library, which
+// must outlive it, nor the host.
+#pragma once
+
+#include <string>
+
+#include "debug_capture.h"
+#include "emulated_host.h"
+#include "panel_library.h"
+
+class ScriptSession {
+public:
+    ScriptSession(const PanelLibrary& library, EmulatedHost& host, Transcript& transcript);
+    ~ScriptSession();
+    ScriptSession(const ScriptSession&) = delete;
+    ScriptSession& operator=(const ScriptSession&) = delete;
+
+    // Calls the export with the host and the base path. False when it returned no script.
+    bool start(const std::string& basePath);
+    // One event; returns what notify() returned.
+    char* notify(void* data, int32_t kind);
+    // Deletes the script through its destructor slot. Revertives still queued go nowhere.
+    void stop();
+    bool running() const { return script_ != nullptr; }
+
+private:
+    const PanelLibrary& library_;
+    EmulatedHost& host_;
+    Transcript& transcript_;
+    DebugCapture capture_;
+    orvo_client_callback* script_ = nullptr;
+};
