@@ -1,0 +1,37 @@
+#!/usr/bin/env bash
+# The panel SDK as a panel author meets it: install the project into a staging prefix, build the panel
+# template out of tree against that prefix alone, and play its scenario in the installed emulator.
+# Fails when the package cannot be found, a target is missing, or an installed header needs a header
+# that is not installed.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+scripts/install-deps.sh
+
+work="$root/build/sdk"
+stage="$work/stage"
+rm -rf "$work"
+mkdir -p "$work"
+
+echo "== build and install the SDK into $stage"
+cmake -S . -B "$work/project" -DCMAKE_BUILD_TYPE=Release -DORVO_BUILD_TESTS=OFF -DORVO_WERROR=ON >/dev/null
+cmake --build "$work/project" -j "$(nproc)" >/dev/null
+cmake --install "$work/project" --prefix "$stage" >/dev/null
+
+echo "== every installed header compiles on its own"
+for header in "$stage"/include/orvo/*.h; do
+  echo "#include \"$(basename "$header")\"" |
+    c++ -std=c++17 -Wall -Wextra -Werror -fsyntax-only -I "$stage/include/orvo" -x c++ - ||
+    { echo "installed header $(basename "$header") does not compile against the installed headers alone" >&2; exit 1; }
+done
+
+echo "== build the panel template from a copy outside the repository"
+copy="$work/panel_template"
+cp -r examples/panel_template "$copy"
+cmake -S "$copy" -B "$copy/build" -DCMAKE_PREFIX_PATH="$stage" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF \
+      -DORVO_WERROR=ON >/dev/null
+cmake --build "$copy/build" >/dev/null
+
+echo "== run the template's scenario in the installed emulator"
+cd "$copy"
+"$stage/bin/panel_host" build/TemplatePanel.so site.json template.scenario
