@@ -45,6 +45,7 @@ function(orvo_add_panel name)
   endif()
 
   if(WIN32)
+    set(PANEL_NAME ${name})
     string(REPLACE "." "," PANEL_VERSION_COMMAS "${PANEL_VERSION}")
     string(REPLACE "." ", " PANEL_VERSION_TEXT "${PANEL_VERSION}")
     set(rc_file ${CMAKE_CURRENT_BINARY_DIR}/${name}_version.rc)

@@ -1,11 +1,58 @@
 #include "recording_host.h"
 
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#if defined(_WIN32)
+namespace {
+
+// Where the newest DebugStringCapture keeps its text. The vectored handler has no context of its own, so
+// this is how it finds the capture; the tests are single-threaded.
+std::string* capturedText = nullptr;
+
+LONG CALLBACK catchDebugString(EXCEPTION_POINTERS* info) {
+    const EXCEPTION_RECORD* record = info->ExceptionRecord;
+    if (record->ExceptionCode != DBG_PRINTEXCEPTION_C || record->NumberParameters < 2 ||
+        capturedText == nullptr) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    // Parameter 1 is the NUL-terminated text (parameter 0 its length). Continuing ends the exception here,
+    // as a debugger that took the text would.
+    const char* text = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
+    if (text != nullptr) {
+        capturedText->append(text);
+    }
+    return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+}  // namespace
+
+DebugStringCapture::DebugStringCapture() : handler_(nullptr), outerText_(capturedText) {
+    capturedText = &text_;
+    handler_ = ::AddVectoredExceptionHandler(1, catchDebugString);
+    if (handler_ == nullptr) {
+        std::abort();
+    }
+}
+
+DebugStringCapture::~DebugStringCapture() {
+    ::RemoveVectoredExceptionHandler(handler_);
+    capturedText = outerText_;
+}
+
+std::string DebugStringCapture::drain() {
+    std::string text;
+    text.swap(text_);
+    return text;
+}
+#else
 StderrCapture::StderrCapture() : savedFd_(-1), fileFd_(-1), readPos_(0) {
     std::fflush(stderr);
     char name[] = "/tmp/orvo_stderr_XXXXXX";
@@ -39,6 +86,7 @@ std::string StderrCapture::drain() {
     }
     return text;
 }
+#endif
 
 RecordingHost::RecordingHost() = default;
 

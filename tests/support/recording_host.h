@@ -16,6 +16,27 @@
 #include "orvo_event_kind.h"
 #include "orvo_host.h"
 
+#if defined(_WIN32)
+// On Windows the library's debug lines go to OutputDebugStringA, which raises a debug-print exception for
+// a debugger to see. This catches that exception in the process itself with a vectored handler, takes the
+// text and lets the call return, so the library's own debug path runs unchanged under test. The newest
+// capture takes the text; an older one gets it again once the newer one is gone.
+class DebugStringCapture {
+public:
+    DebugStringCapture();
+    ~DebugStringCapture();
+    DebugStringCapture(const DebugStringCapture&) = delete;
+    DebugStringCapture& operator=(const DebugStringCapture&) = delete;
+    // What has been written since the last drain().
+    std::string drain();
+
+private:
+    void* handler_;
+    std::string* outerText_;
+    std::string text_;
+};
+using StderrCapture = DebugStringCapture;
+#else
 class StderrCapture {
 public:
     StderrCapture();
@@ -30,6 +51,7 @@ private:
     int fileFd_;
     long readPos_;
 };
+#endif
 
 class RecordingHost : public orvo_host {
 public:

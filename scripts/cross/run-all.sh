@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The cross targets, one after another, as CI runs them:
+#   i386      the whole suite as a 32-bit x86 Linux process under qemu-i386
+#   win64     the whole suite, the Microsoft-layout host tests and the debug output under Wine
+#   win32dll  the shipping 32-bit Corvane.dll, built and checked with scripts/cross/check-dll.sh
+# Usage: scripts/cross/run-all.sh [TARGET...]   (default: all three)
+#
+# Installs what is missing first. Every target runs even when an earlier one failed; the exit status
+# is non-zero when any did.
+set -euo pipefail
+cd "$(dirname "$0")/../.."
+
+targets=("$@")
+if [ ${#targets[@]} -eq 0 ]; then
+  targets=(i386 win64 win32dll)
+fi
+
+started=$SECONDS
+step() {
+  echo
+  echo "== $* ($((SECONDS - started)) s)"
+}
+
+step "install: ${targets[*]}"
+scripts/cross/install.sh "${targets[@]}"
+
+failed=()
+for target in "${targets[@]}"; do
+  step "$target"
+  case "$target" in
+    i386 | win64)
+      if ! cmake --workflow --preset "$target"; then
+        failed+=("$target")
+      fi
+      ;;
+    win32dll)
+      if ! (cmake --workflow --preset win32dll && scripts/cross/check-dll.sh); then
+        failed+=("$target")
+      fi
+      ;;
+    *)
+      echo "unknown target '$target' (i386, win64, win32dll)" >&2
+      failed+=("$target")
+      ;;
+  esac
+done
+
+step "done"
+if [ ${#failed[@]} -ne 0 ]; then
+  echo "failed: ${failed[*]}"
+  exit 1
+fi
+echo "all cross targets passed: ${targets[*]}"
