@@ -27,7 +27,7 @@ void orvo_command_text::grow(int32_t needed) {
     capacity_ = static_cast<int32_t>(capacity);
 }
 
-void orvo_command_text::append(const char* text, int32_t length) {
+void orvo_command_text::appendGrowing(const char* text, int32_t length) {
     if (text == nullptr || length <= 0) {
         return;
     }
@@ -50,16 +50,6 @@ orvo_command_text& orvo_command_text::operator<<(const char* text) {
     return *this;
 }
 
-orvo_command_text& orvo_command_text::operator<<(const orvo_string& text) {
-    append(text.c_str(), text.length());
-    return *this;
-}
-
-orvo_command_text& orvo_command_text::operator<<(char c) {
-    append(&c, 1);
-    return *this;
-}
-
 orvo_command_text& orvo_command_text::operator<<(int32_t value) {
     char digits[12];
     int32_t at = sizeof digits;
@@ -73,10 +63,5 @@ orvo_command_text& orvo_command_text::operator<<(int32_t value) {
         digits[--at] = '-';
     }
     append(digits + at, static_cast<int32_t>(sizeof digits) - at);
-    return *this;
-}
-
-orvo_command_text& orvo_command_text::quoted(const orvo_string& text) {
-    *this << '\'' << text << '\'';
     return *this;
 }

@@ -100,19 +100,41 @@ orvo_string::orvo_string() : data_(inline_), length_(0), capacity_(kInlineCapaci
     inline_[0] = 0;
 }
 
-orvo_string::orvo_string(const char* text) : orvo_string() {
-    assign(orEmpty(text), textLength(text));
+// The constructors set up the empty inline state themselves rather than delegate to the default one:
+// strings are made by the dozen for every command, and a delegated call is one more call each time.
+// Nothing is owned until a block is adopted, so a constructor that throws leaves nothing behind.
+
+orvo_string::orvo_string(const char* text) : data_(inline_), length_(0), capacity_(kInlineCapacity) {
+    const int32_t length = textLength(text);
+    if (length <= kInlineCapacity) {
+        if (length > 0) {
+            std::memcpy(inline_, text, static_cast<size_t>(length));
+        }
+        setLength(length);
+        return;
+    }
+    assign(text, length);
 }
 
-orvo_string::orvo_string(const orvo_string& other) : orvo_string() {
+orvo_string::orvo_string(const orvo_string& other) : data_(inline_), length_(0), capacity_(kInlineCapacity) {
+    if (other.length_ <= kInlineCapacity) {
+        std::memcpy(inline_, other.data_, static_cast<size_t>(other.length_) + 1);
+        length_ = other.length_;
+        return;
+    }
+    inline_[0] = 0;
     assign(other.data_, other.length_);
 }
 
-orvo_string::orvo_string(orvo_string&& other) noexcept : orvo_string() {
+orvo_string::orvo_string(orvo_string&& other) noexcept
+    : data_(inline_), length_(0), capacity_(kInlineCapacity) {
+    inline_[0] = 0;
     *this = static_cast<orvo_string&&>(other);
 }
 
-orvo_string::orvo_string(int32_t value, char fill, int32_t width, int32_t base) : orvo_string() {
+orvo_string::orvo_string(int32_t value, char fill, int32_t width, int32_t base)
+    : data_(inline_), length_(0), capacity_(kInlineCapacity) {
+    inline_[0] = 0;
     const IntegerText text(value, fill, width, base);
     reserveFor(text.length());
     text.writeTo(data_);
@@ -259,17 +281,22 @@ void orvo_string::replace(char from, char to) {
 }
 
 int32_t orvo_string::split(char separator, orvo_string& left, orvo_string& right) const {
-    int32_t at = -1;
-    for (int32_t i = 0; i < length_; ++i) {
-        if (data_[i] == separator) {
-            at = i;
-            break;
-        }
+    const void* found = std::memchr(data_, separator, static_cast<size_t>(length_));
+    const int32_t at = found != nullptr ? static_cast<int32_t>(static_cast<const char*>(found) - data_) : -1;
+    const int32_t leftLength = at < 0 ? length_ : at;
+    const int32_t rightLength = at < 0 ? 0 : length_ - at - 1;
+    // Two separate outputs, neither of them this string, with room for their parts (the usual case: two
+    // fresh strings and a short text) take the parts straight in; nothing can fail there.
+    if (&left != this && &right != this && &left != &right && leftLength <= left.capacity_ &&
+        rightLength <= right.capacity_) {
+        left.assign(data_, leftLength);
+        right.assign(at < 0 ? data_ : data_ + at + 1, rightLength);
+        return at;
     }
-    // Both parts are made before either output changes: the outputs may be this string, and a failed
-    // allocation must leave them as they were. The moves that follow cannot fail.
-    orvo_string leftPart = fromRange(data_, at < 0 ? length_ : at);
-    orvo_string rightPart = at < 0 ? orvo_string() : fromRange(data_ + at + 1, length_ - at - 1);
+    // Otherwise both parts are made before either output changes: the outputs may be this string, and a
+    // failed allocation must leave them as they were. The moves that follow cannot fail.
+    orvo_string leftPart = fromRange(data_, leftLength);
+    orvo_string rightPart = at < 0 ? orvo_string() : fromRange(data_ + at + 1, rightLength);
     left = static_cast<orvo_string&&>(leftPart);
     right = static_cast<orvo_string&&>(rightPart);
     return at;
@@ -284,10 +311,22 @@ bool orvo_string::operator==(const orvo_string& other) const {
 }
 
 bool orvo_string::operator==(int32_t value) const {
-    const IntegerText text(value, 0, 0, 10);
-    char plain[sizeof text.digits + 1];
-    text.writeTo(plain);
-    return length_ == text.length() && std::memcmp(data_, plain, static_cast<size_t>(length_)) == 0;
+    // Every button event compares its panel id this way, so the plain decimal form is written directly,
+    // from the end of a buffer that fits the longest ("-2147483648"), without the padding and bases of
+    // IntegerText.
+    char plain[11];
+    int32_t at = sizeof plain;
+    // Unsigned arithmetic, so INT32_MIN has a magnitude without overflow.
+    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
+    do {
+        plain[--at] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) {
+        plain[--at] = '-';
+    }
+    const int32_t plainLength = static_cast<int32_t>(sizeof plain) - at;
+    return length_ == plainLength && std::memcmp(data_, plain + at, static_cast<size_t>(plainLength)) == 0;
 }
 
 orvo_string operator+(const orvo_string& left, const orvo_string& right) {
@@ -335,11 +374,6 @@ void orvo_string::adopt(char* block, int32_t capacity) noexcept {
     }
     data_ = block;
     capacity_ = capacity;
-}
-
-void orvo_string::setLength(int32_t length) {
-    length_ = length;
-    data_[length] = 0;
 }
 
 void orvo_string::assign(const char* text, int32_t length) {

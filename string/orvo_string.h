@@ -89,7 +89,10 @@ private:
     // Takes `block` (from new[], room for `capacity` characters and the NUL) in place of the current one.
     void adopt(char* block, int32_t capacity) noexcept;
     // Sets the length and writes the NUL; the characters must already be in place.
-    void setLength(int32_t length);
+    void setLength(int32_t length) {
+        length_ = length;
+        data_[length] = 0;
+    }
     void assign(const char* text, int32_t length);
     void append(const char* text, int32_t length);
     orvo_string argText(const char* value, int32_t valueLength) const;
