@@ -45,12 +45,9 @@ Corvane::Corvane(orvo_host* host, const char* basePath)
 }
 
 Corvane::~Corvane() {
-    // The poll timer is left to the host: it belongs to the host's timers, not to this object.
+    // The poll timer is left to the host: it belongs to the host's timers, not to this object. The
+    // unregistration is formatted on the stack and cannot fail.
     if (tallyDevice != 0) {
-        try {
-            infoUnregister(tallyDevice);
-        } catch (...) {
-            // Nothing may leave a destructor the host calls; the helper base still sends its closing command.
-        }
+        infoUnregister(tallyDevice);
     }
 }

@@ -1,0 +1,145 @@
+#include "sweep_panel.h"
+
+#include <cstring>
+
+#include "failing_allocator.h"
+#include "orvo_event_kind.h"
+#include "orvo_host_records.h"
+#include "parsed_command.h"
+
+extern "C" orvo_client_callback* load_orvo_client_script(orvo_host* host, const char* basePath);
+
+intptr_t SweepHost::request(void* data, int32_t kind) {
+    failing_allocator::Pause pause;
+    return RecordingHost::request(data, kind);
+}
+
+SweepPanel::SweepPanel(const Site& s) : site(s) {
+    host.answer("SD 'ZaD SDI Router'", "3 0");
+    host.answer("SD 'DAZ Tally Infodriver'", "7 0");
+    host.answer("TG '1' 'Mixer' 'selectedindex'", "selectedindex=2");
+    host.answerPrefix("RN 3 1 ", "Camera|12" + site.namePad);
+    answers_.reserve(64);
+    answerTexts_.reserve(64);
+}
+
+SweepPanel::~SweepPanel() {
+    destroy();
+}
+
+bool SweepPanel::create() {
+    try {
+        panel_ = load_orvo_client_script(&host, site.basePath.c_str());
+    } catch (...) {
+        ++escapes_;
+        panel_ = nullptr;
+    }
+    return panel_ != nullptr;
+}
+
+void SweepPanel::destroy() {
+    if (panel_ == nullptr) {
+        return;
+    }
+    // The destructor is noexcept: an exception leaving it ends the program, which the sweep reports as
+    // a crash.
+    delete panel_;
+    panel_ = nullptr;
+    answers_.clear();
+    answerTexts_.clear();
+}
+
+char* SweepPanel::notify(void* data, int32_t kind) {
+    try {
+        return panel_->notify(data, kind);
+    } catch (...) {
+        ++escapes_;
+        return nullptr;
+    }
+}
+
+void SweepPanel::chooseRow3() {
+    event("1", "Mixer", "selected");
+}
+
+void SweepPanel::pickDest(int32_t dest) {
+    std::string message;
+    {
+        failing_allocator::Pause pause;
+        message = "index=" + std::to_string(dest);
+    }
+    event("1", "Dest", message.c_str());
+}
+
+void SweepPanel::press(const char* control) {
+    event("1", control, "pressed");
+}
+
+void SweepPanel::event(const char* panelId, const char* controlId, const char* message) {
+    ParsedCommand parsed;
+    {
+        failing_allocator::Pause pause;
+        parsed.parseCommand(message);
+    }
+    orvo_button_record record{0, 0, panelId, controlId, &parsed};
+    notify(&record, orvo_event_button);
+    failing_allocator::Pause pause;
+    parsed.release();
+}
+
+void SweepPanel::report(int32_t slot, const std::string& value, int32_t device) {
+    std::vector<char> bytes;
+    {
+        failing_allocator::Pause pause;
+        const std::string text = value + std::string(site.slotPad.size(), ' ');
+        bytes.assign(offsetof(orvo_revertive_record, slotText) + text.size() + 1, '\0');
+        std::memcpy(bytes.data() + offsetof(orvo_revertive_record, deviceNumber), &device, sizeof device);
+        std::memcpy(bytes.data() + offsetof(orvo_revertive_record, slotIndex), &slot, sizeof slot);
+        std::memcpy(bytes.data() + offsetof(orvo_revertive_record, slotText), text.c_str(), text.size());
+    }
+    notify(bytes.data(), orvo_event_revertive);
+    failing_allocator::Pause pause;
+    bytes = std::vector<char>();
+}
+
+void SweepPanel::tick(int32_t timerId) {
+    notify(orvo_data_from_integer(timerId), orvo_event_timer);
+}
+
+void SweepPanel::ask(const char* request) {
+    char* answer = notify(const_cast<char*>(request), orvo_event_parent);
+    if (answer != nullptr) {
+        failing_allocator::Pause pause;
+        answers_.push_back(answer);
+        answerTexts_.push_back(answer);
+    }
+}
+
+void SweepPanel::releaseOldest() {
+    if (answers_.empty()) {
+        return;
+    }
+    char* answer = answers_.front();
+    {
+        failing_allocator::Pause pause;
+        answers_.erase(answers_.begin());
+        answerTexts_.erase(answerTexts_.begin());
+    }
+    released_ = answer;
+    notify(answer, orvo_event_release);
+}
+
+void SweepPanel::releaseForeign() {
+    char foreign[] = "the host's own text";
+    notify(foreign, orvo_event_release);
+}
+
+void SweepPanel::releaseAgain() {
+    if (released_ != nullptr) {
+        notify(released_, orvo_event_release);
+    }
+}
+
+void SweepPanel::notifyRaw(void* data, int32_t kind) {
+    notify(data, kind);
+}
