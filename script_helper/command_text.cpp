@@ -1,5 +1,7 @@
 #include "command_text.h"
 
+#include "orvo_decimal.h"
+
 #include <cstring>
 #include <new>
 
@@ -51,17 +53,7 @@ orvo_command_text& orvo_command_text::operator<<(const char* text) {
 }
 
 orvo_command_text& orvo_command_text::operator<<(int32_t value) {
-    char digits[12];
-    int32_t at = sizeof digits;
-    // Work with the magnitude as unsigned, so INT32_MIN needs no special case.
-    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-    do {
-        digits[--at] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) {
-        digits[--at] = '-';
-    }
-    append(digits + at, static_cast<int32_t>(sizeof digits) - at);
+    const orvo_decimal plain(value);
+    append(plain.text(), plain.length());
     return *this;
 }

@@ -8,26 +8,7 @@ set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
 
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then
-        "$@"
-    else
-        sudo "$@"
-    fi
-}
-
-# nlohmann-json3-dev for the site files; libgtest-dev because the preset configures the tests too.
-missing=()
-for package in nlohmann-json3-dev libgtest-dev; do
-    if ! dpkg -s "$package" >/dev/null 2>&1; then
-        missing+=("$package")
-    fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-    echo "demo: installing ${missing[*]}"
-    as_root apt-get update
-    as_root apt-get install -y "${missing[@]}"
-fi
+scripts/install-deps.sh
 
 cmake --preset release
 cmake --build --preset release -j2 --target panel_host Corvane

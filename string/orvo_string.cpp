@@ -1,5 +1,7 @@
 #include "orvo_string.h"
 
+#include "orvo_decimal.h"
+
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -312,21 +314,10 @@ bool orvo_string::operator==(const orvo_string& other) const {
 
 bool orvo_string::operator==(int32_t value) const {
     // Every button event compares its panel id this way, so the plain decimal form is written directly,
-    // from the end of a buffer that fits the longest ("-2147483648"), without the padding and bases of
-    // IntegerText.
-    char plain[11];
-    int32_t at = sizeof plain;
-    // Unsigned arithmetic, so INT32_MIN has a magnitude without overflow.
-    uint32_t magnitude = value < 0 ? 0u - static_cast<uint32_t>(value) : static_cast<uint32_t>(value);
-    do {
-        plain[--at] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (value < 0) {
-        plain[--at] = '-';
-    }
-    const int32_t plainLength = static_cast<int32_t>(sizeof plain) - at;
-    return length_ == plainLength && std::memcmp(data_, plain + at, static_cast<size_t>(plainLength)) == 0;
+    // without the padding and bases of IntegerText.
+    const orvo_decimal plain(value);
+    return length_ == plain.length() &&
+           std::memcmp(data_, plain.text(), static_cast<size_t>(plain.length())) == 0;
 }
 
 orvo_string operator+(const orvo_string& left, const orvo_string& right) {

@@ -26,22 +26,4 @@ if [ $# -eq 0 ]; then
   exit 2
 fi
 
-missing=()
-for package in "${packages[@]}"; do
-  if ! dpkg -s "$package" >/dev/null 2>&1; then
-    missing+=("$package")
-  fi
-done
-if [ ${#missing[@]} -eq 0 ]; then
-  exit 0
-fi
-
-echo "installing: ${missing[*]}"
-SUDO=""
-if [ "$(id -u)" -ne 0 ]; then
-  SUDO="sudo"
-fi
-$SUDO apt-get update -qq
-# Recommends would bring a desktop's worth of fonts and graphics drivers along with Wine; the tests need
-# none of them.
-DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+exec "$(dirname "$0")/../apt-install-missing.sh" "${packages[@]}"
