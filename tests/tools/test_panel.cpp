@@ -10,7 +10,11 @@
 //   Mute     makes the destructor leave out the closing AS
 // Revertives and ticks are written as debug lines; a parent request is answered "echo:<text>", or not at
 // all for the empty request.
+#if defined(_WIN32)
+#include <windows.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <cstring>
 #include <string>
@@ -19,12 +23,18 @@
 #include "orvo_event_kind.h"
 #include "orvo_host.h"
 #include "orvo_host_records.h"
+#include "orvo_panel_export.h"
 
 namespace {
 
+// Where a panel library writes its debug text on each platform.
 void debugLine(const std::string& text) {
+#if defined(_WIN32)
+    ::OutputDebugStringA(text.c_str());
+#else
     ssize_t ignored = ::write(STDERR_FILENO, text.c_str(), text.size());
     (void)ignored;
+#endif
 }
 
 class TestPanel : public orvo_client_callback {
@@ -106,7 +116,7 @@ private:
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) orvo_client_callback* load_orvo_client_script(
-    orvo_host* host, const char* basePath) {
+extern "C" ORVO_PANEL_EXPORT orvo_client_callback* load_orvo_client_script(orvo_host* host,
+                                                                           const char* basePath) {
     return new TestPanel(host, basePath == nullptr ? "" : basePath);
 }

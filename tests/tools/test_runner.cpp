@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 
 #include "input_error.h"
@@ -18,14 +19,31 @@ const char* const kLayout =
     "button Send\nbutton Keep\nbutton Twice\nbutton Foreign\nbutton Poll\nbutton Mute\n"
     "list Items columns=A,B\npicker Choice\n";
 
+// The site's directory, with the layout, made once for the test program and removed when it ends. Each
+// program has its own: CTest runs the cases as programs side by side, and a layout one of them is
+// rewriting while another reads it is a layout with no controls.
+class SiteDirectory {
+public:
+    SiteDirectory() {
+        std::random_device random;
+        path_ = std::filesystem::temp_directory_path() /
+                ("panel_host_runner_test_" + std::to_string(random()) + std::to_string(random()));
+        std::filesystem::create_directories(path_);
+        std::ofstream(path_ / "Test.orvo_ui") << kLayout;
+    }
+    ~SiteDirectory() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    std::string path() const { return path_.string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
 std::string siteDir() {
-    static std::string dir = [] {
-        std::filesystem::path path = std::filesystem::temp_directory_path() / "panel_host_runner_test";
-        std::filesystem::create_directories(path);
-        std::ofstream(path / "Test.orvo_ui") << kLayout;
-        return path.string();
-    }();
-    return dir;
+    static SiteDirectory dir;
+    return dir.path();
 }
 
 Site testSite() {
@@ -239,6 +257,35 @@ TEST(HostRun, AMissingLibraryOrExportIsABadInput) {
         EXPECT_EQ(error.what(),
                   std::string(PANEL_HOST_NO_EXPORT) + ": the library has no export load_orvo_client_script");
     }
+    // A file that is there but is no library: the loader's own reason follows the file's name.
+    std::string layout = siteDir() + "/Test.orvo_ui";
+    try {
+        Runner runner(testSite(), layout, transcript);
+        FAIL() << "loaded a layout file as a library";
+    } catch (const InputError& error) {
+        std::string expected = layout + ": cannot load the panel library: ";
+        EXPECT_EQ(std::string(error.what()).compare(0, expected.size(), expected), 0) << error.what();
+        EXPECT_GT(std::string(error.what()).size(), expected.size()) << error.what();
+    }
 }
+
+#if defined(_WIN32)
+TEST(HostRun, ALayoutBaseWithADriveLetterIsNotTakenAsRelativeToTheSite) {
+    std::string base = std::filesystem::path(siteDir()).generic_string();
+    ASSERT_EQ(base.substr(1, 1), ":") << base;
+    Site site = parseSite(R"({ "layouts": ")" + base + R"(" })", "site.json", "Z:/no/such/site/dir");
+    std::ostringstream out;
+    Transcript transcript(out);
+    {
+        Runner runner(site, PANEL_HOST_TEST_PANEL, transcript);
+        std::istringstream in("start\n");
+        for (const Step& step : readScenario(in, "t.scenario")) {
+            runner.run(step);
+        }
+        runner.finish();
+    }
+    EXPECT_TRUE(inOrder(out.str(), {"sent    PI '1' '" + base + "/Test.orvo_ui'", "answer  1"})) << out.str();
+}
+#endif
 
 }  // namespace

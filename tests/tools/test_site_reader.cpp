@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <random>
+
 #include "input_error.h"
 #include "site.h"
 
@@ -102,5 +106,19 @@ TEST(SiteFile, AMissingFileIsReportedByName) {
         EXPECT_STREQ(error.what(), "/no/such/site.json: cannot open the site file");
     }
 }
+
+#if defined(_WIN32)
+TEST(SiteFile, TheSitesDirectoryEndsAtEitherKindOfSlash) {
+    std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                ("panel_host_site_test_" + std::to_string(std::random_device()()));
+    std::filesystem::create_directories(dir);
+    std::ofstream(dir / "site.json") << R"({ "layouts": "" })";
+    std::string native = dir.string();  // with backslashes
+    EXPECT_EQ(readSiteFile(native + "\\site.json").siteDir, native);
+    EXPECT_EQ(readSiteFile(native + "/site.json").siteDir, native);
+    std::error_code ignored;
+    std::filesystem::remove_all(dir, ignored);
+}
+#endif
 
 }  // namespace

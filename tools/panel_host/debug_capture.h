@@ -1,11 +1,16 @@
-// DebugCapture: catches what the script writes to standard error, where the library puts its debug
-// text on this platform, so the transcript can show it in order between the commands.
+// DebugCapture: catches the debug text the script writes, so the transcript can show it in order
+// between the commands. The library writes it to standard error on POSIX systems and with
+// OutputDebugStringA on Windows.
 //
-// While active (between begin() and end(), around each call into the script) file descriptor 2 points at
-// a temporary file; drain() returns what came since the last drain. The capture owns the file and the
-// saved descriptor and puts standard error back in end() and in its destructor. It never interprets the
-// text. Anything the emulator itself writes to standard error meanwhile is caught too, so the host
-// writes nothing there during a call.
+// While active (between begin() and end(), around each call into the script) the text is caught; drain()
+// returns what came since the last drain. The capture never interprets the text.
+// - POSIX: file descriptor 2 points at a temporary file. The capture owns the file and the saved
+//   descriptor and puts standard error back in end() and in its destructor. Anything the emulator itself
+//   writes to standard error meanwhile is caught too, so the host writes nothing there during a call.
+// - Windows: a vectored exception handler copies the text of each debug-print exception raised on the
+//   thread that called begin(), and lets the exception go on as usual, so a debugger or monitor still
+//   sees it. The capture owns the handler and removes it in end() and in its destructor. Only one
+//   capture can be active at a time, as there is one call into the script at a time.
 #pragma once
 
 #include <string>
@@ -22,7 +27,12 @@ public:
     std::string drain();
 
 private:
+#if defined(_WIN32)
+    std::string text_;
+    void* handler_ = nullptr;
+#else
     int fileFd_ = -1;
     int savedFd_ = -1;
     long long readPos_ = 0;
+#endif
 };

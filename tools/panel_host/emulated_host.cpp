@@ -90,6 +90,12 @@ std::string EmulatedHost::resolve(const std::string& file) const {
     if (!file.empty() && file[0] == '/') {
         return file;
     }
+#if defined(_WIN32)
+    // A path from the root of a drive, or with a drive letter, does not hang off the site's directory.
+    if ((!file.empty() && file[0] == '\\') || (file.size() >= 2 && file[1] == ':')) {
+        return file;
+    }
+#endif
     return siteDir_ + "/" + file;
 }
 

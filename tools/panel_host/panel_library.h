@@ -3,8 +3,9 @@
 //
 // open() loads the file and looks up load_orvo_client_script; any failure is an InputError that says
 // which file and why. The object keeps the library loaded until it dies, so it must outlive every
-// script object created through it. The platform part (loading a file, finding a symbol) is the only
-// thing in panel_library_posix.cpp; a Windows host adds panel_library_windows.cpp beside it.
+// script object created through it. The platform part (loading a file, finding a symbol) is all there is
+// in panel_library_posix.cpp (dlopen) and panel_library_windows.cpp (LoadLibraryA); the handle is the
+// platform's own, kept as a plain pointer.
 #pragma once
 
 #include <memory>

@@ -57,7 +57,12 @@ void ScriptSession::stop() {
     host_.dropPendingRevertives();
     capture_.begin();
     try {
+#if defined(_WIN32)
+        // As the host deletes it: through entry 0 of its table, the scalar deleting destructor.
+        script->scalarDeletingDestructor(orvo_msvc_free_memory);
+#else
         delete script;
+#endif
     } catch (...) {
         transcript_.error("the script's destructor threw an exception into the host");
     }

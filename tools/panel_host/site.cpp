@@ -222,7 +222,11 @@ Site readSiteFile(const std::string& path) {
     std::ostringstream content;
     content << in.rdbuf();
     std::string dir = ".";
+#if defined(_WIN32)
+    size_t slash = path.find_last_of("/\\");
+#else
     size_t slash = path.find_last_of('/');
+#endif
     if (slash != std::string::npos) {
         dir = slash == 0 ? "/" : path.substr(0, slash);
     }
