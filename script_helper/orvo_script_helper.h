@@ -115,7 +115,6 @@ protected:
     // Switches the alarm facility on or off; when on, presses on "ActionAll" (message alarm=...) and
     // "AckAll" are taken by the helper and never reach onButton.
     void setAlarmHandling(bool on) { alarmHandling = on; }
-    bool alarmHandlingOn() const { return alarmHandling != 0; }
 
     orvo_host* hostHandle;  // not owned; may be null
     orvo_string basePath;   // put in front of layout file names
