@@ -14,8 +14,10 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/orvo_version.h.in ${ORVO_VERSION_INCLUD
 if(TARGET panel_host)
   target_include_directories(panel_host PRIVATE ${ORVO_VERSION_INCLUDE_DIR})
   if(ORVO_BUILD_TESTS)
+    # Not anchored at the start: under Wine, its own notes can come first.
     add_test(NAME panel_host.version COMMAND panel_host --version)
-    set_tests_properties(panel_host.version PROPERTIES PASS_REGULAR_EXPRESSION "^panel_host ${PROJECT_VERSION}\r?\n$")
+    set_tests_properties(panel_host.version PROPERTIES
+      PASS_REGULAR_EXPRESSION "(^|\n)panel_host ${PROJECT_VERSION}\r?\n")
   endif()
 endif()
 
