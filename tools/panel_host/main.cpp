@@ -1,6 +1,7 @@
 // panel_host: loads a panel script library as the panel host does and plays a scenario against it.
 //
 //   panel_host LIBRARY SITE [SCENARIO]
+//   panel_host --version
 //
 // Without SCENARIO the steps come from standard input. Exit status: 0 when every expectation held and the
 // script kept the host contract, 1 when not, 2 when an input (arguments, site, layout, scenario,
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "input_error.h"
+#include "orvo_version.h"
 #include "runner.h"
 #include "scenario.h"
 #include "site.h"
@@ -20,6 +22,7 @@ namespace {
 
 const char* const kUsage =
     "usage: panel_host LIBRARY SITE [SCENARIO]\n"
+    "       panel_host --version\n"
     "  LIBRARY   the panel script library to load (e.g. Corvane.so)\n"
     "  SITE      the site file (JSON): instances, databases, information drivers, layouts\n"
     "  SCENARIO  the steps to play; without it they are read from standard input\n";
@@ -69,6 +72,10 @@ int runFile(Runner& runner, Transcript& transcript, const std::vector<Step>& ste
 int main(int argc, char** argv) {
     if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
         std::cout << kUsage;
+        return 0;
+    }
+    if (argc == 2 && std::string(argv[1]) == "--version") {
+        std::cout << "panel_host " ORVO_PRODUCT_VERSION "\n";
         return 0;
     }
     if (argc < 3 || argc > 4) {

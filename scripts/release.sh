@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds a release into dist/, from the committed sources (HEAD) of this checkout:
+#   orvo-panel-sdk-<version>.tar.gz      the source release (git archive of HEAD)
+#   orvo-panel-sdk_<version>_amd64.deb   the SDK for panel authors: headers, RelWithDebInfo libraries, the CMake
+#                                        package, panel_host, Corvane.so and the docs, under /usr (CPack)
+#   Corvane-<version>-win32.zip          for the plant: the shipping 32-bit Corvane.dll, checked with
+#                                        scripts/cross/check-dll.sh, a README and the license
+#   SHA256SUMS                           over the three
+# <version> is the one in the top-level project(). The .deb and the DLL are built from the unpacked source
+# release, so the tarball is known to build. Uncommitted changes are not part of a release.
+# Installs what it needs first. scripts/release-check.sh checks the result.
+set -euo pipefail
+root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+cd "$root"
+
+started=$SECONDS
+step() {
+  echo "== $* ($((SECONDS - started)) s)"
+}
+
+if ! git rev-parse --verify -q HEAD >/dev/null; then
+  echo "release.sh: $root is not a git checkout with a commit; a release is made from one" >&2
+  exit 2
+fi
+version="$(git show HEAD:CMakeLists.txt | sed -nE 's/^project\([A-Za-z_]+ VERSION ([0-9.]+)[ )].*/\1/p')"
+if [ -z "$version" ]; then
+  echo "release.sh: CMakeLists.txt:2: no project(... VERSION x.y.z ...) line to take the version from" >&2
+  exit 2
+fi
+if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
+  echo "release.sh: warning: uncommitted changes are left out; the release is HEAD ($(git rev-parse --short HEAD))"
+fi
+
+step "install what the release needs"
+scripts/install-deps.sh dpkg-dev
+scripts/cross/install.sh win32dll
+
+name="orvo-panel-sdk"
+deb="${name}_${version}_$(dpkg --print-architecture).deb"
+dist="$root/dist"
+work="$root/build/dist"
+src="$work/$name-$version"
+rm -rf "$dist" "$work"
+mkdir -p "$dist" "$work"
+
+step "source release $name-$version.tar.gz"
+git archive --format=tar.gz --prefix="$name-$version/" -o "$dist/$name-$version.tar.gz" HEAD
+tar -xzf "$dist/$name-$version.tar.gz" -C "$work"
+
+step "Debian package, RelWithDebInfo, from the source release"
+deb_build="$work/deb"
+cmake -S "$src" -B "$deb_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
+      -DORVO_BUILD_TESTS=OFF -DORVO_WERROR=ON >/dev/null
+cmake --build "$deb_build" -j "$(nproc)" >/dev/null
+(cd "$deb_build" && cpack -G DEB >/dev/null)
+mv "$deb_build/$deb" "$dist/"
+
+step "shipping Corvane.dll, from the source release, and its checks"
+(cd "$src" && cmake --workflow --preset win32dll >/dev/null)
+dll="$src/build/win32dll/panels/Corvane/Corvane.dll"
+"$src/scripts/cross/check-dll.sh" "$dll"
+
+step "Corvane-$version-win32.zip"
+zip_dir="$work/Corvane-$version-win32"
+mkdir -p "$zip_dir"
+cp "$dll" "$zip_dir/Corvane.dll"
+# Windows line ends: the plant reads these on the host's machine.
+sed -e "s/@VERSION@/$version/" -e "s/@DLL_SHA256@/$(sha256sum "$dll" | cut -d' ' -f1)/" -e 's/$/\r/' \
+    "$src/scripts/plant-README.txt.in" >"$zip_dir/README.txt"
+sed -e 's/$/\r/' "$src/LICENSE" >"$zip_dir/LICENSE.txt"
+(cd "$work" && cmake -E tar cf "$dist/Corvane-$version-win32.zip" --format=zip "Corvane-$version-win32")
+
+step "SHA256SUMS"
+(cd "$dist" && sha256sum "$name-$version.tar.gz" "$deb" "Corvane-$version-win32.zip" \
+  >SHA256SUMS && cat SHA256SUMS)
+
+step "done: release $version in dist/"
