@@ -68,13 +68,17 @@ struct IntegerText {
         for (int32_t i = 0; i < digitCount; ++i) {
             digits[i] = reversed[digitCount - 1 - i];
         }
-        const int32_t bare = digitCount + (negative ? 1 : 0);
-        if (width > kMaxLength) {
-            width = kMaxLength;
-        }
-        padding = width > bare ? width - bare : 0;
-        fill = fillChar == 0 ? ' ' : fillChar;
+        // Zeros pad the digits, so the sign comes on top of the width ("-001"); any other fill pads the
+        // whole text ("  -1").
         padAfterSign = fillChar == '0';
+        const int32_t sign = negative ? 1 : 0;
+        const int32_t counted = padAfterSign ? digitCount : digitCount + sign;
+        const int32_t widest = padAfterSign ? kMaxLength - sign : kMaxLength;
+        if (width > widest) {
+            width = widest;
+        }
+        padding = width > counted ? width - counted : 0;
+        fill = fillChar == 0 ? ' ' : fillChar;
     }
 
     int32_t length() const { return padding + (negative ? 1 : 0) + digitCount; }

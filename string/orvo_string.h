@@ -21,10 +21,10 @@ public:
     orvo_string(const orvo_string& other);
     orvo_string(orvo_string&& other) noexcept;
     // The integer's text in the given base (2 to 36; anything else means 10), padded on the left to at
-    // least `width` characters with `fill`. Fill NUL pads with blanks; with fill '0' the padding goes
-    // after a leading '-'. (7, '0', 3, 10) gives "007"; (1, 0, 0, 10) gives "1"; (-7, '0', 3, 10) gives
-    // "-07". Digits above 9 are lower-case letters; a width of 0 or less means no padding; INT32_MIN
-    // is written in full.
+    // least `width` characters with `fill`; fill NUL pads with blanks. Fill '0' pads the digits alone to
+    // at least `width` digits and a leading '-' comes on top. (7, '0', 3, 10) gives "007"; (1, 0, 0, 10)
+    // gives "1"; (-1, '0', 3, 10) gives "-001"; (-1, 0, 3, 10) gives " -1". Digits above 9 are
+    // lower-case letters; a width of 0 or less means no padding; INT32_MIN is written in full.
     orvo_string(int32_t value, char fill, int32_t width, int32_t base);
     virtual ~orvo_string();
 

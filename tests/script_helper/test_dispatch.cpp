@@ -166,6 +166,35 @@ TEST(Dispatch, FailureInsideAHandlerDropsOnlyThatEvent) {
     script.notify(answer, orvo_event_release);
 }
 
+TEST(Dispatch, ADroppedEventSaysWhyInOneDebugLine) {
+    struct Case {
+        int32_t kind;
+        bool nonStd;  // the handler throws something that is no std::exception
+        const char* line;
+    };
+    const Case cases[] = {
+        {orvo_event_revertive, false, "notify: dropped a kind-1 event: std::bad_alloc\n"},
+        {orvo_event_button, true, "notify: dropped a kind-2 event: unknown error\n"},
+        {orvo_event_parent, false, "notify: dropped a kind-3 event: std::bad_alloc\n"},
+        {orvo_event_timer, true, "notify: dropped a kind-4 event: unknown error\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        RecordingHost host;
+        host.captureDebug();
+        TestScript script(&host, "");
+        script.failInHandler = true;
+        script.failWithNonStd = c.nonStd;
+        script.answer = "answer";
+        char request[] = "return=all";
+        void* data = c.kind == orvo_event_parent  ? static_cast<void*>(request)
+                     : c.kind == orvo_event_timer ? orvo_data_from_integer(1)
+                                                  : nullptr;
+        EXPECT_EQ(script.notify(data, c.kind), nullptr);
+        EXPECT_EQ(host.debugLines(), std::vector<std::string>{c.line});
+    }
+}
+
 TEST(Lifecycle, DestructorSendsASAsTheLastCommand) {
     RecordingHost host;
     {
