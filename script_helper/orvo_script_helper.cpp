@@ -82,7 +82,7 @@ char* orvo_script_helper::notify(void* data, int32_t kind) {
 }
 
 char* orvo_script_helper::answerParentRequest(const char* text) {
-    ParsedCommand request{};
+    ParsedCommand request;  // parseCommand() sets every field, so clearing it first would be wasted
     request.parseCommand(text);
     ParsedRequestGuard releaseRequest(request);
 

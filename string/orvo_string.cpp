@@ -37,6 +37,17 @@ const char* orEmpty(const char* text) {
     return text == nullptr ? "" : text;
 }
 
+// The next '%' at or after `at` that has a character after it (before `end`), or null. A plain loop:
+// formats are short, and a library search costs more to set up than it saves on them.
+const char* nextPercent(const char* at, const char* end) {
+    for (; end - at >= 2; ++at) {
+        if (*at == '%') {
+            return at;
+        }
+    }
+    return nullptr;
+}
+
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
@@ -102,10 +113,6 @@ struct IntegerText {
 
 }  // namespace
 
-orvo_string::orvo_string() : data_(inline_), length_(0), capacity_(kInlineCapacity) {
-    inline_[0] = 0;
-}
-
 // The constructors set up the empty inline state themselves rather than delegate to the default one:
 // strings are made by the dozen for every command, and a delegated call is one more call each time.
 // Nothing is owned until a block is adopted, so a constructor that throws leaves nothing behind.
@@ -145,12 +152,6 @@ orvo_string::orvo_string(int32_t value, char fill, int32_t width, int32_t base)
     reserveFor(text.length());
     text.writeTo(data_);
     setLength(text.length());
-}
-
-orvo_string::~orvo_string() {
-    if (!isInline()) {
-        delete[] data_;
-    }
 }
 
 orvo_string& orvo_string::operator=(const orvo_string& other) {
@@ -239,38 +240,44 @@ orvo_string orvo_string::arg(int32_t value, char fill, int32_t width, int32_t ba
 }
 
 orvo_string orvo_string::argText(const char* value, int32_t valueLength) const {
+    // One pass finds the lowest marker still present and how often it occurs.
+    const char* const end = data_ + length_;
     char lowest = 0;
-    for (int32_t i = 0; i + 1 < length_; ++i) {
-        const char next = data_[i + 1];
-        if (data_[i] == '%' && next >= '1' && next <= '9' && (lowest == 0 || next < lowest)) {
-            lowest = next;
+    int64_t markers = 0;
+    for (const char* at = nextPercent(data_, end); at != nullptr; at = nextPercent(at + 1, end)) {
+        const char next = at[1];
+        if (next < '1' || next > '9' || (lowest != 0 && next > lowest)) {
+            continue;
         }
+        if (next != lowest) {
+            lowest = next;
+            markers = 0;
+        }
+        ++markers;
     }
     if (lowest == 0) {
         return *this;
     }
-
-    int64_t markers = 0;
-    for (int32_t i = 0; i + 1 < length_; ++i) {
-        if (data_[i] == '%' && data_[i + 1] == lowest) {
-            ++markers;
-            ++i;
-        }
-    }
     const int32_t total = addLengths(length_, markers * (int64_t{valueLength} - 2));
 
+    // The second pass copies the text between the markers in runs, and the value in place of each.
     orvo_string result;
     result.reserveFor(total);
     char* out = result.data_;
-    for (int32_t i = 0; i < length_; ++i) {
-        if (i + 1 < length_ && data_[i] == '%' && data_[i + 1] == lowest) {
-            std::memcpy(out, value, static_cast<size_t>(valueLength));
-            out += valueLength;
-            ++i;
-        } else {
-            *out++ = data_[i];
+    const char* copied = data_;
+    for (const char* at = nextPercent(data_, end); at != nullptr;) {
+        if (at[1] != lowest) {
+            at = nextPercent(at + 1, end);
+            continue;
         }
+        std::memcpy(out, copied, static_cast<size_t>(at - copied));
+        out += at - copied;
+        std::memcpy(out, value, static_cast<size_t>(valueLength));
+        out += valueLength;
+        copied = at + 2;
+        at = nextPercent(copied, end);
     }
+    std::memcpy(out, copied, static_cast<size_t>(end - copied));
     result.setLength(total);
     return result;
 }
@@ -309,7 +316,17 @@ int32_t orvo_string::split(char separator, orvo_string& left, orvo_string& right
 }
 
 bool orvo_string::operator==(const char* text) const {
-    return std::strcmp(data_, orEmpty(text)) == 0;
+    // What strcmp would say, in a loop: the literals a panel compares with are a few characters long.
+    const char* other = orEmpty(text);
+    for (int32_t i = 0; i < length_; ++i) {
+        if (other[i] != data_[i]) {
+            return false;
+        }
+        if (other[i] == '\0') {
+            return true;
+        }
+    }
+    return other[length_] == '\0';
 }
 
 bool orvo_string::operator==(const orvo_string& other) const {
