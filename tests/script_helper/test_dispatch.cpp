@@ -139,6 +139,29 @@ TEST(Dispatch, ReleaseOfNullOrForeignOrRepeatedPointerIsIgnored) {
     EXPECT_TRUE(host.commands().empty());
 }
 
+TEST(Dispatch, ManyHeldAnswersAreTakenBackInAnyOrder) {
+    RecordingHost host;
+    host.captureDebug();
+    TestScript script(&host, "");
+    script.answer = "x";
+    char request[] = "q";
+    std::vector<char*> held;
+    for (int i = 0; i < 3000; ++i) {
+        held.push_back(script.notify(request, orvo_event_parent));
+    }
+    // Every seventh, from the middle out and round again: runs of neighbours and jumps across the record.
+    std::vector<char*> order;
+    for (size_t step = 0; step < held.size(); ++step) {
+        order.push_back(held[(1500 + step * 7) % held.size()]);
+    }
+    for (char* answer : order) {
+        script.notify(answer, orvo_event_release);
+    }
+    EXPECT_TRUE(host.debugLines().empty());  // each one was found
+    script.notify(order[0], orvo_event_release);
+    EXPECT_EQ(host.debugLines().size(), 1u);  // and taken back only once
+}
+
 TEST(Dispatch, AnswersNeverHandedBackAreFreedWithTheScript) {
     // Checked by the leak checkers that run this suite: nothing may be left behind.
     auto* script = new TestScript(nullptr, "");
