@@ -143,10 +143,10 @@ TEST(Dispatch, ManyHeldAnswersAreTakenBackInAnyOrder) {
     RecordingHost host;
     host.captureDebug();
     TestScript script(&host, "");
-    script.answer = "x";
     char request[] = "q";
     std::vector<char*> held;
     for (int i = 0; i < 3000; ++i) {
+        script.answer = std::string(1 + i * 37 % 300, 'x');  // blocks of many sizes lie scattered in memory
         held.push_back(script.notify(request, orvo_event_parent));
     }
     // Every seventh, from the middle out and round again: runs of neighbours and jumps across the record.
