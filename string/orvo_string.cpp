@@ -118,15 +118,17 @@ struct IntegerText {
 // Nothing is owned until a block is adopted, so a constructor that throws leaves nothing behind.
 
 orvo_string::orvo_string(const char* text) : data_(inline_), length_(0), capacity_(kInlineCapacity) {
-    const int32_t length = textLength(text);
-    if (length <= kInlineCapacity) {
-        if (length > 0) {
-            std::memcpy(inline_, text, static_cast<size_t>(length));
+    // A text that fits inline (nearly every one) is copied in the same pass that finds its end.
+    const char* from = orEmpty(text);
+    for (int32_t i = 0; i <= kInlineCapacity; ++i) {
+        inline_[i] = from[i];
+        if (from[i] == '\0') {
+            length_ = i;
+            return;
         }
-        setLength(length);
-        return;
     }
-    assign(text, length);
+    inline_[0] = 0;
+    assign(from, textLength(from));
 }
 
 orvo_string::orvo_string(const orvo_string& other) : data_(inline_), length_(0), capacity_(kInlineCapacity) {
@@ -255,13 +257,15 @@ orvo_string orvo_string::argText(const char* value, int32_t valueLength) const {
         }
         ++markers;
     }
+    // Every path returns `result`, so it is built in the caller's place and never moved.
+    orvo_string result;
     if (lowest == 0) {
-        return *this;
+        result.assign(data_, length_);
+        return result;
     }
     const int32_t total = addLengths(length_, markers * (int64_t{valueLength} - 2));
 
     // The second pass copies the text between the markers in runs, and the value in place of each.
-    orvo_string result;
     result.reserveFor(total);
     char* out = result.data_;
     const char* copied = data_;
