@@ -52,6 +52,11 @@ private:
         }
         result->nanoseconds =
             run.GetAdjustedCPUTime() * 1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        // A case that does several operations per iteration reports time per operation too.
+        const auto items = run.counters.find("items");
+        if (items != run.counters.end() && items->second.value > 0) {
+            result->nanoseconds /= items->second.value;
+        }
         const auto allocations = run.counters.find("allocs");
         result->allocations = allocations != run.counters.end() ? allocations->second.value : -1;
         const auto hostCalls = run.counters.find("host_calls");

@@ -9,10 +9,13 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <numeric>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -390,6 +393,69 @@ void runFloor(benchmark::State& state, const NotifyCase* notifyCase) {
     measure(state, &host, [&] { notifyCase->floor(host, records); });
 }
 
+// --- Answers the host holds ----------------------------------------------------------------------------
+// The host asks return=all `count` times and holds every answer, then hands them all back in a scrambled
+// order (the same on every run). An operation is one answer held and handed back, so the cost per
+// answer at 1,000 and at 16,000 answers shows whether holding many costs more per answer. The floor
+// makes each answer with snprintf into a block of its own and frees the blocks in the same order.
+
+std::vector<size_t> scrambledOrder(size_t count) {
+    std::vector<size_t> order(count);
+    std::iota(order.begin(), order.end(), size_t{0});
+    std::shuffle(order.begin(), order.end(), std::mt19937(static_cast<std::mt19937::result_type>(count)));
+    return order;
+}
+
+void runHeldAnswers(benchmark::State& state) {
+    std::string why;
+    const orvo_load_script_function load = corvaneExport(&why);
+    if (load == nullptr) {
+        state.SkipWithError(why.c_str());
+        return;
+    }
+    const QuietDebugOutput quiet;
+    Scene scene(load);
+    if (scene.panel == nullptr) {
+        state.SkipWithError("the export created no panel");
+        return;
+    }
+    prepareParent(scene);
+    const size_t count = static_cast<size_t>(state.range(0));
+    const std::vector<size_t> order = scrambledOrder(count);
+    std::vector<char*> held(count);
+    auto holdThenRelease = [&] {
+        for (size_t i = 0; i < count; ++i) {
+            held[i] = scene.panel->notify(scene.records.parentRequest, orvo_event_parent);
+        }
+        for (size_t i : order) {
+            scene.panel->notify(held[i], orvo_event_release);
+        }
+    };
+    // The first round grows the panel's record of held answers to its size for `count`.
+    holdThenRelease();
+    measure(state, &scene.host, holdThenRelease, static_cast<int64_t>(count));
+}
+
+void runHeldAnswersFloor(benchmark::State& state) {
+    const size_t count = static_cast<size_t>(state.range(0));
+    const std::vector<size_t> order = scrambledOrder(count);
+    std::vector<char*> held(count);
+    measure(
+        state, nullptr,
+        [&] {
+            for (size_t i = 0; i < count; ++i) {
+                char text[256];
+                const int length = std::snprintf(text, sizeof text, "myParam=%s", kMyParam);
+                held[i] = new char[static_cast<size_t>(length) + 1];
+                std::memcpy(held[i], text, static_cast<size_t>(length) + 1);
+            }
+            for (size_t i : order) {
+                delete[] held[i];
+            }
+        },
+        static_cast<int64_t>(count));
+}
+
 }  // namespace
 
 void registerNotifyCases() {
@@ -398,6 +464,14 @@ void registerNotifyCases() {
                                      &notifyCase)
             ->Unit(benchmark::kNanosecond);
         benchmark::RegisterBenchmark((std::string("floor/") + notifyCase.name).c_str(), runFloor, &notifyCase)
+            ->Unit(benchmark::kNanosecond);
+    }
+    for (int64_t count : {int64_t{1000}, int64_t{16000}}) {
+        benchmark::RegisterBenchmark("notify/held_answers", runHeldAnswers)
+            ->Arg(count)
+            ->Unit(benchmark::kNanosecond);
+        benchmark::RegisterBenchmark("floor/held_answers", runHeldAnswersFloor)
+            ->Arg(count)
             ->Unit(benchmark::kNanosecond);
     }
 }

@@ -31,6 +31,11 @@ const Targets kTargets[] = {
     {"notify/mixer_press", 2, kNone, 2},
     {"notify/tick_polling", 2, kNone, 2},
     {"notify/tick_complete", 2, kNone, 2},
+    // The parsed request's copy and the block the host is given; the one-entry answer list takes none.
+    {"notify/parent_request", 2, kNone, 2},
+    // Per answer: the same two, however many answers the host holds.
+    {"notify/held_answers/1000", 2, kNone, 2},
+    {"notify/held_answers/16000", 2, kNone, 2},
     // Creating a panel allocates at least the object itself; none counted would mean the counting
     // operator new does not serve the module, and every notify count above would be untrue.
     {"notify/create_destroy", kNone, 1, kNone},

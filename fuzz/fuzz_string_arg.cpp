@@ -53,7 +53,7 @@ std::string modelArg(const std::string& format, const std::string& value) {
 }
 
 // Digits in the base (2 to 36, else 10), lower-case letters above 9, padded to the width with the fill
-// (NUL meaning blank); a '0' fill goes after the sign.
+// (NUL meaning blank); a '0' fill goes after the sign and pads the digits alone to the width.
 std::string modelInteger(int32_t value, char fill, int32_t width, int32_t base) {
     if (base < 2 || base > 36) {
         base = 10;
@@ -66,11 +66,12 @@ std::string modelInteger(int32_t value, char fill, int32_t width, int32_t base) 
         magnitude /= base;
     } while (magnitude != 0);
     const std::string sign = value < 0 ? "-" : "";
+    if (fill == '0') {
+        const int64_t counted = static_cast<int64_t>(digits.size());
+        return sign + std::string(width > counted ? static_cast<size_t>(width - counted) : 0, '0') + digits;
+    }
     const int64_t bare = static_cast<int64_t>(digits.size() + sign.size());
     const size_t padding = width > bare ? static_cast<size_t>(width - bare) : 0;
-    if (fill == '0') {
-        return sign + std::string(padding, '0') + digits;
-    }
     return std::string(padding, fill == 0 ? ' ' : fill) + sign + digits;
 }
 

@@ -1,9 +1,11 @@
 #include "orvo_script_helper.h"
 
+#include <cstdio>
 #include <cstring>
-#include <new>
+#include <memory>
 
 #include "debug_output.h"
+#include "orvo_debug_failure.h"
 #include "orvo_event_kind.h"
 #include "parsed_command.h"
 
@@ -31,10 +33,7 @@ orvo_script_helper::~orvo_script_helper() {
         static const char kClosing[] = "AS";
         hostHandle->request(const_cast<char*>(kClosing), orvo_request_command);
     }
-    // Answers the host never handed back would otherwise be lost with the object.
-    for (char* answer : outstandingAnswers_) {
-        delete[] answer;
-    }
+    // Answers the host never handed back go with heldAnswers_.
 }
 
 char* orvo_script_helper::notify(void* data, int32_t kind) {
@@ -75,12 +74,15 @@ char* orvo_script_helper::notify(void* data, int32_t kind) {
                 return nullptr;
         }
     } catch (...) {
+        char lead[48];
+        std::snprintf(lead, sizeof lead, "notify: dropped a kind-%d event: ", static_cast<int>(kind));
+        orvo_debug_failure(lead);
         return nullptr;
     }
 }
 
 char* orvo_script_helper::answerParentRequest(const char* text) {
-    ParsedCommand request{};
+    ParsedCommand request;  // parseCommand() sets every field, so clearing it first would be wasted
     request.parseCommand(text);
     ParsedRequestGuard releaseRequest(request);
 
@@ -89,26 +91,16 @@ char* orvo_script_helper::answerParentRequest(const char* text) {
     if (answer.length() == 0) {
         return nullptr;  // the host takes no text as an empty answer
     }
-    // Make room in the record first, so a block once allocated is always recorded.
-    outstandingAnswers_.reserve(outstandingAnswers_.size() + 1);
-    size_t size = static_cast<size_t>(answer.length()) + 1;
-    char* block = new char[size];
-    std::memcpy(block, answer.c_str(), size);
-    outstandingAnswers_.push_back(block);
-    return block;
+    const size_t size = static_cast<size_t>(answer.length()) + 1;
+    std::unique_ptr<char[]> block(new char[size]);
+    std::memcpy(block.get(), answer.c_str(), size);
+    heldAnswers_.hold(block.get());  // when the ledger cannot take it, the block goes with the failure
+    return block.release();
 }
 
 void orvo_script_helper::releaseAnswer(void* answer) {
-    if (answer == nullptr) {
+    if (answer == nullptr || heldAnswers_.release(answer)) {
         return;
-    }
-    for (size_t i = 0; i < outstandingAnswers_.size(); ++i) {
-        if (outstandingAnswers_[i] == answer) {
-            delete[] outstandingAnswers_[i];
-            outstandingAnswers_[i] = outstandingAnswers_.back();
-            outstandingAnswers_.pop_back();
-            return;
-        }
     }
     // Freeing a pointer this script did not hand out (or already took back) would corrupt the heap.
     debug("notify: ignored the release of a text this script does not hold\n");

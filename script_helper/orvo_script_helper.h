@@ -13,13 +13,14 @@
 // output as it was.
 //
 // Nothing here throws out of notify() or the destructor: a failure inside a handler (an allocation,
-// typically) drops the event and notify() returns null; the script keeps working for the next one.
+// typically) drops the event, notify() writes the debug line "notify: dropped a kind-N event: WHAT"
+// and returns null; the script keeps working for the next one.
 #pragma once
 
 #include <cstdint>
-#include <vector>
 
 #include "event_wrappers.h"
+#include "held_answers.h"
 #include "orvo_client_callback.h"
 #include "orvo_host.h"
 #include "orvo_string.h"
@@ -136,5 +137,5 @@ private:
 
     // Answers returned for parent requests that the host has not handed back yet. A kind-5 pointer that
     // is not here is foreign (or a second release) and is ignored rather than freed.
-    std::vector<char*> outstandingAnswers_;
+    orvo_held_answers heldAnswers_;
 };

@@ -37,6 +37,17 @@ const char* orEmpty(const char* text) {
     return text == nullptr ? "" : text;
 }
 
+// The next '%' at or after `at` that has a character after it (before `end`), or null. A plain loop:
+// formats are short, and a library search costs more to set up than it saves on them.
+const char* nextPercent(const char* at, const char* end) {
+    for (; end - at >= 2; ++at) {
+        if (*at == '%') {
+            return at;
+        }
+    }
+    return nullptr;
+}
+
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
 }
@@ -68,13 +79,17 @@ struct IntegerText {
         for (int32_t i = 0; i < digitCount; ++i) {
             digits[i] = reversed[digitCount - 1 - i];
         }
-        const int32_t bare = digitCount + (negative ? 1 : 0);
-        if (width > kMaxLength) {
-            width = kMaxLength;
-        }
-        padding = width > bare ? width - bare : 0;
-        fill = fillChar == 0 ? ' ' : fillChar;
+        // Zeros pad the digits, so the sign comes on top of the width ("-001"); any other fill pads the
+        // whole text ("  -1").
         padAfterSign = fillChar == '0';
+        const int32_t sign = negative ? 1 : 0;
+        const int32_t counted = padAfterSign ? digitCount : digitCount + sign;
+        const int32_t widest = padAfterSign ? kMaxLength - sign : kMaxLength;
+        if (width > widest) {
+            width = widest;
+        }
+        padding = width > counted ? width - counted : 0;
+        fill = fillChar == 0 ? ' ' : fillChar;
     }
 
     int32_t length() const { return padding + (negative ? 1 : 0) + digitCount; }
@@ -98,24 +113,22 @@ struct IntegerText {
 
 }  // namespace
 
-orvo_string::orvo_string() : data_(inline_), length_(0), capacity_(kInlineCapacity) {
-    inline_[0] = 0;
-}
-
 // The constructors set up the empty inline state themselves rather than delegate to the default one:
 // strings are made by the dozen for every command, and a delegated call is one more call each time.
 // Nothing is owned until a block is adopted, so a constructor that throws leaves nothing behind.
 
 orvo_string::orvo_string(const char* text) : data_(inline_), length_(0), capacity_(kInlineCapacity) {
-    const int32_t length = textLength(text);
-    if (length <= kInlineCapacity) {
-        if (length > 0) {
-            std::memcpy(inline_, text, static_cast<size_t>(length));
+    // A text that fits inline (nearly every one) is copied in the same pass that finds its end.
+    const char* from = orEmpty(text);
+    for (int32_t i = 0; i <= kInlineCapacity; ++i) {
+        inline_[i] = from[i];
+        if (from[i] == '\0') {
+            length_ = i;
+            return;
         }
-        setLength(length);
-        return;
     }
-    assign(text, length);
+    inline_[0] = 0;
+    assign(from, textLength(from));
 }
 
 orvo_string::orvo_string(const orvo_string& other) : data_(inline_), length_(0), capacity_(kInlineCapacity) {
@@ -141,12 +154,6 @@ orvo_string::orvo_string(int32_t value, char fill, int32_t width, int32_t base)
     reserveFor(text.length());
     text.writeTo(data_);
     setLength(text.length());
-}
-
-orvo_string::~orvo_string() {
-    if (!isInline()) {
-        delete[] data_;
-    }
 }
 
 orvo_string& orvo_string::operator=(const orvo_string& other) {
@@ -235,38 +242,46 @@ orvo_string orvo_string::arg(int32_t value, char fill, int32_t width, int32_t ba
 }
 
 orvo_string orvo_string::argText(const char* value, int32_t valueLength) const {
+    // One pass finds the lowest marker still present and how often it occurs.
+    const char* const end = data_ + length_;
     char lowest = 0;
-    for (int32_t i = 0; i + 1 < length_; ++i) {
-        const char next = data_[i + 1];
-        if (data_[i] == '%' && next >= '1' && next <= '9' && (lowest == 0 || next < lowest)) {
-            lowest = next;
-        }
-    }
-    if (lowest == 0) {
-        return *this;
-    }
-
     int64_t markers = 0;
-    for (int32_t i = 0; i + 1 < length_; ++i) {
-        if (data_[i] == '%' && data_[i + 1] == lowest) {
-            ++markers;
-            ++i;
+    for (const char* at = nextPercent(data_, end); at != nullptr; at = nextPercent(at + 1, end)) {
+        const char next = at[1];
+        if (next < '1' || next > '9' || (lowest != 0 && next > lowest)) {
+            continue;
         }
+        if (next != lowest) {
+            lowest = next;
+            markers = 0;
+        }
+        ++markers;
+    }
+    // Every path returns `result`, so it is built in the caller's place and never moved.
+    orvo_string result;
+    if (lowest == 0) {
+        result.assign(data_, length_);
+        return result;
     }
     const int32_t total = addLengths(length_, markers * (int64_t{valueLength} - 2));
 
-    orvo_string result;
+    // The second pass copies the text between the markers in runs, and the value in place of each.
     result.reserveFor(total);
     char* out = result.data_;
-    for (int32_t i = 0; i < length_; ++i) {
-        if (i + 1 < length_ && data_[i] == '%' && data_[i + 1] == lowest) {
-            std::memcpy(out, value, static_cast<size_t>(valueLength));
-            out += valueLength;
-            ++i;
-        } else {
-            *out++ = data_[i];
+    const char* copied = data_;
+    for (const char* at = nextPercent(data_, end); at != nullptr;) {
+        if (at[1] != lowest) {
+            at = nextPercent(at + 1, end);
+            continue;
         }
+        std::memcpy(out, copied, static_cast<size_t>(at - copied));
+        out += at - copied;
+        std::memcpy(out, value, static_cast<size_t>(valueLength));
+        out += valueLength;
+        copied = at + 2;
+        at = nextPercent(copied, end);
     }
+    std::memcpy(out, copied, static_cast<size_t>(end - copied));
     result.setLength(total);
     return result;
 }
@@ -305,7 +320,17 @@ int32_t orvo_string::split(char separator, orvo_string& left, orvo_string& right
 }
 
 bool orvo_string::operator==(const char* text) const {
-    return std::strcmp(data_, orEmpty(text)) == 0;
+    // What strcmp would say, in a loop: the literals a panel compares with are a few characters long.
+    const char* other = orEmpty(text);
+    for (int32_t i = 0; i < length_; ++i) {
+        if (other[i] != data_[i]) {
+            return false;
+        }
+        if (other[i] == '\0') {
+            return true;
+        }
+    }
+    return other[length_] == '\0';
 }
 
 bool orvo_string::operator==(const orvo_string& other) const {

@@ -16,17 +16,22 @@ public:
     // Characters held without a heap block (the terminating NUL comes on top).
     static constexpr int32_t kInlineCapacity = 63;
 
-    orvo_string();
+    // The empty string and the destructor are inline: strings are made by the dozen for every event.
+    orvo_string() : data_(inline_), length_(0), capacity_(kInlineCapacity) { inline_[0] = 0; }
     orvo_string(const char* text);  // NOLINT: implicit on purpose, literals are passed as strings
     orvo_string(const orvo_string& other);
     orvo_string(orvo_string&& other) noexcept;
     // The integer's text in the given base (2 to 36; anything else means 10), padded on the left to at
-    // least `width` characters with `fill`. Fill NUL pads with blanks; with fill '0' the padding goes
-    // after a leading '-'. (7, '0', 3, 10) gives "007"; (1, 0, 0, 10) gives "1"; (-7, '0', 3, 10) gives
-    // "-07". Digits above 9 are lower-case letters; a width of 0 or less means no padding; INT32_MIN
-    // is written in full.
+    // least `width` characters with `fill`; fill NUL pads with blanks. Fill '0' pads the digits alone to
+    // at least `width` digits and a leading '-' comes on top. (7, '0', 3, 10) gives "007"; (1, 0, 0, 10)
+    // gives "1"; (-1, '0', 3, 10) gives "-001"; (-1, 0, 3, 10) gives " -1". Digits above 9 are
+    // lower-case letters; a width of 0 or less means no padding; INT32_MIN is written in full.
     orvo_string(int32_t value, char fill, int32_t width, int32_t base);
-    virtual ~orvo_string();
+    virtual ~orvo_string() {
+        if (!isInline()) {
+            delete[] data_;
+        }
+    }
 
     orvo_string& operator=(const orvo_string& other);
     orvo_string& operator=(orvo_string&& other) noexcept;

@@ -4,30 +4,41 @@
 
 namespace {
 
-// The list answers "selectedindex" with the 0-based index of its selected row, or -1 for none. Only a
-// plain decimal integer (optional '-', then digits, nothing else) naming one of the list's rows or -1 is
-// taken; anything else (an empty answer from a failed read, a stray blank, a number beyond the list)
-// yields false, so no row number the list did not report can reach the per-row tables.
+bool isBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The list answers "selectedindex" with the 0-based index of its selected row, or -1 for none. An answer
+// is taken when it is a whole number as toInt() reads one (blanks around it, an optional sign, at least
+// one digit, nothing else) and names one of the list's rows or -1; anything else (an empty answer from a
+// failed read, "3x", "1.5", a number beyond the list) yields false, so no row number the list did not
+// report can reach the per-row tables.
 bool readListIndex(const orvo_string& text, int32_t rowCount, int32_t* index) {
     const char* at = text.c_str();
-    const bool negative = (*at == '-');
-    if (negative) {
+    while (isBlank(*at)) {
         ++at;
     }
-    if (*at == '\0') {
+    if (*at == '+' || *at == '-') {
+        ++at;
+    }
+    if (!isDigit(*at)) {
         return false;
     }
-    int32_t magnitude = 0;
-    for (; *at != '\0'; ++at) {
-        if (*at < '0' || *at > '9') {
-            return false;
-        }
-        magnitude = magnitude * 10 + (*at - '0');
-        if (magnitude > rowCount) {
-            return false;  // already beyond every row; also keeps long digit runs from overflowing
-        }
+    while (isDigit(*at)) {
+        ++at;
     }
-    const int32_t value = negative ? -magnitude : magnitude;
+    while (isBlank(*at)) {
+        ++at;
+    }
+    if (*at != '\0') {
+        return false;
+    }
+    // toInt() saturates, so a long run of digits lands outside the list too.
+    const int32_t value = text.toInt();
     if (value < -1 || value >= rowCount) {
         return false;
     }

@@ -1,4 +1,5 @@
-// Which list answers choose a row: only a plain decimal index of one of the sixteen rows, or -1 for none.
+// Which list answers choose a row: a whole number (blanks around it and a sign allowed) naming one of the
+// sixteen rows, or -1 for none.
 #include <gtest/gtest.h>
 
 #include "panel_story.h"
@@ -7,7 +8,7 @@ namespace {
 
 const char* const kRead = "TG '1' 'Mixer' 'selectedindex'";
 
-TEST(CorvaneRowChoice, TakesOnlyAPlainIndexOfOneOfTheListRows) {
+TEST(CorvaneRowChoice, TakesOnlyAWholeNumberNamingOneOfTheListRows) {
     struct Case {
         std::optional<std::string> answer;
         int32_t row;  // the row chosen; -1 when the answer must be ignored
@@ -21,8 +22,16 @@ TEST(CorvaneRowChoice, TakesOnlyAPlainIndexOfOneOfTheListRows) {
         {"selectedindex=-2", -1},
         {"selectedindex=", -1},
         {"selectedindex=3x", -1},
-        {"selectedindex= 3", -1},
-        {"selectedindex=+3", -1},
+        {"selectedindex=1.5", -1},
+        {"selectedindex= 3", 4},
+        {"selectedindex=3 ", 4},
+        {"selectedindex=+3", 4},
+        {"selectedindex=\t-1\r\n", 0},
+        {"selectedindex=-0", 1},
+        {"selectedindex=+-3", -1},
+        {"selectedindex=- 3", -1},
+        {"selectedindex=3 4", -1},
+        {"selectedindex= ", -1},
         {"selectedindex=99999999999", -1},
         {std::nullopt, -1},
         {"SelectedIndex=3", -1},

@@ -13,20 +13,23 @@ TEST_F(CorvaneTally, TakesOnlyTheSixteenSlotsOfTheTallyDriver) {
     struct Case {
         int32_t device;
         int32_t slot;
+        const char* text;
         Lines expected;
     };
     const Case cases[] = {
-        {7, 180, {}},
-        {7, 197, {}},
-        {7, -181, {}},
-        {3, 185, {}},
-        {0, 185, {}},
-        {7, 181, redraw(1, "012", nameLookup(12, nullptr), "", "")},
-        {7, 196, redraw(16, "012", nameLookup(12, nullptr), "", "")},
+        {7, 180, "12", {}},
+        {7, 197, "12", {}},
+        {7, -181, "12", {}},
+        {3, 185, "12", {}},
+        {0, 185, "12", {}},
+        {7, 181, "12", redraw(1, "012", nameLookup(12, nullptr), "", "")},
+        {7, 196, "12", redraw(16, "012", nameLookup(12, nullptr), "", "")},
+        // The width counts digits only: the sign comes on top.
+        {7, 182, "-1", redraw(2, "-001", nameLookup(-1, nullptr), "", "")},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE("device " + std::to_string(c.device) + " slot " + std::to_string(c.slot));
-        story.report(c.slot, "12", c.device);
+        story.report(c.slot, c.text, c.device);
         EXPECT_EQ(story.sent(), c.expected);
     }
 }

@@ -176,7 +176,18 @@ std::vector<Scenario> scenarios() {
     const Action none;
 
     // Creation through the export.
-    list.push_back(Scenario{"creation", none, [](SweepPanel& p) { p.create(); }, nullptr, true});
+    // A failed creation says why in one debug line.
+    const Action capture = [](SweepPanel& p) { p.host.captureDebug(); };
+    const Resume saysWhy = [](SweepPanel& p, const std::string& run, int64_t k) {
+        const std::string why = "load_orvo_client_script: could not create the script: std::bad_alloc\n";
+        const std::vector<std::string> lines = p.host.debugLines();
+        const bool said = !lines.empty() && lines.back().size() >= why.size() &&
+                          lines.back().compare(lines.back().size() - why.size(), why.size(), why) == 0;
+        if (!p.created() && !said) {
+            fail(run, k, "the failed creation wrote no debug line saying why");
+        }
+    };
+    list.push_back(Scenario{"creation", capture, [](SweepPanel& p) { p.create(); }, saysWhy, true});
 
     // The road of one edit, each step failed in turn and then resumed.
     for (int step = 0; step < kRoadSteps; ++step) {

@@ -51,7 +51,7 @@ TEST(HostileLookupAnswers, OddAnswersStillCountAsFoundAndGiveTheNumberAtTheirSta
     }
 }
 
-TEST(HostileListAnswers, ASelectedIndexThatIsNotOneKeyAndOnePlainNumberChoosesNoRow) {
+TEST(HostileListAnswers, ASelectedIndexThatIsNotOneKeyAndOneWholeNumberChoosesNoRow) {
     struct Case {
         std::string answer;
         bool debugLine;  // the key is not the one asked for
@@ -65,7 +65,7 @@ TEST(HostileListAnswers, ASelectedIndexThatIsNotOneKeyAndOnePlainNumberChoosesNo
         {"   ", true},
         {"' '=' '", true},
         {"selectedindex=" + std::string(1 << 20, '1'), false},
-        {"selectedindex=2" + std::string(1 << 20, ' '), false},
+        {"selectedindex=2" + std::string(1 << 20, ' ') + "x", false},
         {std::string(1 << 20, '='), true},
     };
     for (const Case& c : cases) {

@@ -139,6 +139,29 @@ TEST(Dispatch, ReleaseOfNullOrForeignOrRepeatedPointerIsIgnored) {
     EXPECT_TRUE(host.commands().empty());
 }
 
+TEST(Dispatch, ManyHeldAnswersAreTakenBackInAnyOrder) {
+    RecordingHost host;
+    host.captureDebug();
+    TestScript script(&host, "");
+    char request[] = "q";
+    std::vector<char*> held;
+    for (int i = 0; i < 3000; ++i) {
+        script.answer = std::string(1 + i * 37 % 300, 'x');  // blocks of many sizes lie scattered in memory
+        held.push_back(script.notify(request, orvo_event_parent));
+    }
+    // Every seventh, from the middle out and round again: runs of neighbours and jumps across the record.
+    std::vector<char*> order;
+    for (size_t step = 0; step < held.size(); ++step) {
+        order.push_back(held[(1500 + step * 7) % held.size()]);
+    }
+    for (char* answer : order) {
+        script.notify(answer, orvo_event_release);
+    }
+    EXPECT_TRUE(host.debugLines().empty());  // each one was found
+    script.notify(order[0], orvo_event_release);
+    EXPECT_EQ(host.debugLines().size(), 1u);  // and taken back only once
+}
+
 TEST(Dispatch, AnswersNeverHandedBackAreFreedWithTheScript) {
     // Checked by the leak checkers that run this suite: nothing may be left behind.
     auto* script = new TestScript(nullptr, "");
@@ -164,6 +187,35 @@ TEST(Dispatch, FailureInsideAHandlerDropsOnlyThatEvent) {
     ASSERT_NE(answer, nullptr);
     EXPECT_STREQ(answer, "answer");
     script.notify(answer, orvo_event_release);
+}
+
+TEST(Dispatch, ADroppedEventSaysWhyInOneDebugLine) {
+    struct Case {
+        int32_t kind;
+        bool nonStd;  // the handler throws something that is no std::exception
+        const char* line;
+    };
+    const Case cases[] = {
+        {orvo_event_revertive, false, "notify: dropped a kind-1 event: std::bad_alloc\n"},
+        {orvo_event_button, true, "notify: dropped a kind-2 event: unknown error\n"},
+        {orvo_event_parent, false, "notify: dropped a kind-3 event: std::bad_alloc\n"},
+        {orvo_event_timer, true, "notify: dropped a kind-4 event: unknown error\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.kind);
+        RecordingHost host;
+        host.captureDebug();
+        TestScript script(&host, "");
+        script.failInHandler = true;
+        script.failWithNonStd = c.nonStd;
+        script.answer = "answer";
+        char request[] = "return=all";
+        void* data = c.kind == orvo_event_parent  ? static_cast<void*>(request)
+                     : c.kind == orvo_event_timer ? orvo_data_from_integer(1)
+                                                  : nullptr;
+        EXPECT_EQ(script.notify(data, c.kind), nullptr);
+        EXPECT_EQ(host.debugLines(), std::vector<std::string>{c.line});
+    }
 }
 
 TEST(Lifecycle, DestructorSendsASAsTheLastCommand) {

@@ -1,5 +1,6 @@
 // TestScript: the smallest panel script, for testing the helper base. It records every handler call,
-// answers parent requests with whatever the test sets, can be told to fail inside a handler, and lets a
+// answers parent requests with whatever the test sets, can be told to fail inside a handler (with a
+// std::exception or with anything else), and lets a
 // test switch the alarm facility on.
 #pragma once
 
@@ -45,10 +46,14 @@ public:
 
     std::vector<std::string> calls;
     std::string answer;
-    bool failInHandler = false;
+    bool failInHandler = false;   // the handlers throw std::bad_alloc
+    bool failWithNonStd = false;  // ... or, with this set too, an exception that is no std::exception
 
 private:
     void failIfAsked() {
+        if (failInHandler && failWithNonStd) {
+            throw 42;
+        }
         if (failInHandler) {
             throw std::bad_alloc();
         }
