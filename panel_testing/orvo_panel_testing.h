@@ -18,7 +18,8 @@
 // recording_host.h). The script's debug lines are caught from the start and show in sent().
 //
 // The TestedPanel owns the host and the script; the script is destroyed first, through its interface
-// as the host destroys it, by close() or by the TestedPanel's destructor.
+// as the host destroys it, by close() or by the TestedPanel's destructor. It never calls into the script
+// of its own accord: every event is one the test asked for, and timers tick only when the test says.
 #pragma once
 
 #include <cstdint>
