@@ -81,6 +81,7 @@ public:
 private:
     void pullDebug();
     void breach(const std::string& what);
+    void reportOverdue(const std::string& what);
     std::optional<std::string> answerFor(const std::string& command);
 
     std::map<std::string, std::optional<std::string>> exact_;
@@ -92,6 +93,7 @@ private:
     std::vector<std::string> log_;
     std::vector<std::string> debug_;
     std::set<char*> outstanding_;
+    std::set<char*> overdue_;  // reported as not handed back in time; still the host's to free
     std::vector<std::string> handBackErrors_;
     std::vector<std::string> breaches_;
     int32_t badRequests_ = 0;
