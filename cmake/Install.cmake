@@ -1,5 +1,6 @@
 # Install rules: the SDK a panel author builds against (headers, static libraries, the CMake package with
-# orvo_add_panel), the host emulator, and the Corvane panel itself.
+# orvo_add_panel and the test functions, the panel test kit), the host emulator, the author's documents,
+# and the Corvane panel itself. Build it RelWithDebInfo, so an author can step into the helper.
 include(CMakePackageConfigHelpers)
 
 set(ORVO_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/OrvoPanelSDK)
@@ -12,6 +13,13 @@ install(TARGETS orvo_string orvo_script_helper orvo_platform
 install(FILES ${ORVO_STRING_PUBLIC_HEADERS} ${ORVO_SCRIPT_HELPER_PUBLIC_HEADERS}
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orvo
 )
+# The test kit links GoogleTest, so it has an export set of its own that the package loads only where
+# GoogleTest is found. A kit built against GoogleTest's source (cross builds) is not installed.
+if(TARGET orvo_panel_testing AND NOT ORVO_GTEST_FROM_SOURCE)
+  install(TARGETS orvo_panel_testing EXPORT OrvoPanelTestingTargets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+  install(FILES ${ORVO_PANEL_TESTING_PUBLIC_HEADERS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/orvo)
+  install(EXPORT OrvoPanelTestingTargets NAMESPACE orvo:: DESTINATION ${ORVO_INSTALL_CMAKEDIR})
+endif()
 if(TARGET panel_host)
   set_target_properties(panel_host PROPERTIES EXPORT_NAME panel_host)
   install(TARGETS panel_host EXPORT OrvoPanelSDKTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -26,7 +34,7 @@ configure_package_config_file(
   ${CMAKE_CURRENT_LIST_DIR}/OrvoPanelSDKConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfig.cmake
   INSTALL_DESTINATION ${ORVO_INSTALL_CMAKEDIR}
-  PATH_VARS ORVO_INSTALL_PANELDIR
+  PATH_VARS ORVO_INSTALL_PANELDIR CMAKE_INSTALL_DOCDIR
 )
 write_basic_package_version_file(
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfigVersion.cmake
@@ -37,7 +45,17 @@ install(FILES
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfigVersion.cmake
   ${CMAKE_CURRENT_LIST_DIR}/OrvoAddPanel.cmake
+  ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_entry_check.cpp
   ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_exports.map
   ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_version.rc.in
   DESTINATION ${ORVO_INSTALL_CMAKEDIR}
 )
+
+# What an author reads and copies: the guide, the emulator's formats, the panel template, and the API
+# reference when it was built.
+install(FILES ${PROJECT_SOURCE_DIR}/docs/panel-authors.md ${PROJECT_SOURCE_DIR}/docs/panel_host.md
+  DESTINATION ${CMAKE_INSTALL_DOCDIR}
+)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/panel_template DESTINATION ${CMAKE_INSTALL_DOCDIR}
+  PATTERN build EXCLUDE)
+install(DIRECTORY ${PROJECT_BINARY_DIR}/docs/api/html DESTINATION ${CMAKE_INSTALL_DOCDIR}/api OPTIONAL)

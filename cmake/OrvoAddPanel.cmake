@@ -1,14 +1,45 @@
+# CMake functions for panel authors, installed with the SDK.
+#
 # orvo_add_panel(<name> SOURCES <file>... [LINK <target>...]
 #                [VERSION <a.b.c.d>] [DESCRIPTION <text>] [PRODUCT <text>] [COMPANY <text>])
 #
-# Declares a panel script module the host can load: <name>.so (<name>.dll on Windows), with no "lib"
-# prefix, hidden visibility so that load_orvo_client_script (marked ORVO_PANEL_EXPORT) is its only
-# exported symbol, warnings on (as errors when ORVO_WERROR is set), linked to orvo::script_helper.
-# On Windows it also carries a version block: file and product version VERSION (default 1.0.0.1),
-# internal name <name>, UK English with the Unicode code page.
+#   Declares a panel script module the host can load: <name>.so (<name>.dll on Windows), with no "lib"
+#   prefix, hidden visibility so that load_orvo_client_script is its only exported symbol, linked to
+#   orvo::script_helper. The sources are compiled once, into the static library <name>_code, which the
+#   module takes whole and a test can link (orvo_add_panel_test does). They are built with the warnings
+#   that catch a handler which overrides nothing (-Woverloaded-virtual, -Wsuggest-override, or the
+#   compiler's equivalents), as errors when ORVO_PANEL_WERROR is on. The module fails to link unless
+#   one source defines the entry point exactly as orvo_panel_export.h declares it. On Windows it also
+#   carries a version block: file and product version VERSION (default 1.0.0.1), internal name <name>,
+#   UK English with the Unicode code page.
+#
+# orvo_add_panel_test(<name> PANEL <panel> SOURCES <file>...)
+#
+#   A GoogleTest program linked with the panel's code (<panel>_code), orvo::panel_testing and
+#   GoogleTest's main; each of its test cases is registered with CTest.
+#
+# orvo_add_scenario_test(<name> PANEL <panel> SITE <file> SCENARIO <file>)
+#
+#   A CTest test that plays SCENARIO against the built module of <panel> in the SDK's host emulator
+#   (orvo::panel_host) with the site file SITE. Relative paths are taken from the current source folder.
 include_guard(GLOBAL)
 
 set(ORVO_PANEL_SUPPORT_DIR ${CMAKE_CURRENT_LIST_DIR})
+option(ORVO_PANEL_WERROR "Treat warnings in panel sources as errors" OFF)
+
+# The warnings every panel source is built with. ORVO_WERROR is the SDK project's own switch.
+function(orvo_panel_warnings target)
+  if(ORVO_PANEL_WERROR OR ORVO_WERROR)
+    set(werror ON)
+  endif()
+  if(MSVC)
+    # C4263/C4264/C4266: a member function that hides a virtual one instead of overriding it.
+    target_compile_options(${target} PRIVATE /W4 /w14263 /w14264 /w14266 $<$<BOOL:${werror}>:/WX>)
+  else()
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Woverloaded-virtual -Wsuggest-override
+                           $<$<BOOL:${werror}>:-Werror>)
+  endif()
+endfunction()
 
 function(orvo_add_panel name)
   cmake_parse_arguments(PANEL "" "VERSION;DESCRIPTION;PRODUCT;COMPANY" "SOURCES;LINK" ${ARGN})
@@ -31,18 +62,24 @@ function(orvo_add_panel name)
     set(PANEL_PRODUCT "${name}")
   endif()
 
-  add_library(${name} MODULE ${PANEL_SOURCES})
-  target_link_libraries(${name} PRIVATE orvo::script_helper ${PANEL_LINK})
+  # The panel's code, once: the module takes all of it, a test links what it uses.
+  add_library(${name}_code STATIC ${PANEL_SOURCES})
+  target_link_libraries(${name}_code PUBLIC orvo::script_helper ${PANEL_LINK})
+  set_target_properties(${name}_code PROPERTIES
+    CXX_VISIBILITY_PRESET hidden
+    VISIBILITY_INLINES_HIDDEN ON
+    POSITION_INDEPENDENT_CODE ON
+  )
+  orvo_panel_warnings(${name}_code)
+
+  add_library(${name} MODULE ${ORVO_PANEL_SUPPORT_DIR}/orvo_panel_entry_check.cpp)
+  target_link_libraries(${name} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}_code>" orvo::script_helper)
   set_target_properties(${name} PROPERTIES
     PREFIX ""
     CXX_VISIBILITY_PRESET hidden
     VISIBILITY_INLINES_HIDDEN ON
   )
-  if(MSVC)
-    target_compile_options(${name} PRIVATE /W4 $<$<BOOL:${ORVO_WERROR}>:/WX>)
-  else()
-    target_compile_options(${name} PRIVATE -Wall -Wextra $<$<BOOL:${ORVO_WERROR}>:-Werror>)
-  endif()
+  orvo_panel_warnings(${name})
 
   if(WIN32)
     set(PANEL_NAME ${name})
@@ -64,4 +101,41 @@ function(orvo_add_panel name)
     target_link_options(${name} PRIVATE "LINKER:--version-script=${map}" "LINKER:--no-undefined")
     set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${map})
   endif()
+endfunction()
+
+function(orvo_add_panel_test name)
+  cmake_parse_arguments(TEST "" "PANEL" "SOURCES" ${ARGN})
+  if(NOT TEST_PANEL OR NOT TEST_SOURCES OR TEST_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "orvo_add_panel_test(${name}): use orvo_add_panel_test(<name> PANEL <panel> SOURCES <file>...)")
+  endif()
+  if(NOT TARGET orvo::panel_testing)
+    message(FATAL_ERROR "orvo_add_panel_test(${name}): orvo::panel_testing is missing; "
+                        "the SDK finds it only when GoogleTest is found (find_package(GTest))")
+  endif()
+  add_executable(${name} ${TEST_SOURCES})
+  target_link_libraries(${name} PRIVATE ${TEST_PANEL}_code orvo::panel_testing GTest::gtest_main)
+  if(ORVO_PANEL_WERROR OR ORVO_WERROR)
+    target_compile_options(${name} PRIVATE $<IF:$<CXX_COMPILER_ID:MSVC>,/WX,-Werror>)
+  endif()
+  include(GoogleTest)
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60)
+endfunction()
+
+function(orvo_add_scenario_test name)
+  cmake_parse_arguments(TEST "" "PANEL;SITE;SCENARIO" "" ${ARGN})
+  if(NOT TEST_PANEL OR NOT TEST_SITE OR NOT TEST_SCENARIO OR TEST_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "orvo_add_scenario_test(${name}): use "
+                        "orvo_add_scenario_test(<name> PANEL <panel> SITE <file> SCENARIO <file>)")
+  endif()
+  # The SDK's emulator; inside the SDK's own build it is the target of the same name.
+  if(TARGET orvo::panel_host)
+    set(host orvo::panel_host)
+  elseif(TARGET panel_host)
+    set(host panel_host)
+  else()
+    message(FATAL_ERROR "orvo_add_scenario_test(${name}): the SDK was installed without panel_host")
+  endif()
+  get_filename_component(site "${TEST_SITE}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  get_filename_component(scenario "${TEST_SCENARIO}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+  add_test(NAME ${name} COMMAND ${host} $<TARGET_FILE:${TEST_PANEL}> ${site} ${scenario})
 endfunction()

@@ -73,7 +73,7 @@ if cmake -S "$template" -B "$template/build" -DCMAKE_PREFIX_PATH="$sysroot/usr" 
   else
     fail "template found the SDK at [$sdk_dir], not in the scratch root"
   fi
-  if (cd "$template/build" && ctest --output-on-failure -j "$(nproc)"); then
+  if (cd "$template/build" && ctest --output-on-failure --no-tests=error -j "$(nproc)"); then
     pass "template tests (ctest)"
   else
     fail "template tests (ctest)"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# The panel SDK as a panel author meets it: install the project into a staging prefix, build the panel
-# template out of tree against that prefix alone, and play its scenario in the installed emulator.
-# Fails when the package cannot be found, a target is missing, or an installed header needs a header
-# that is not installed.
+# The panel SDK as a panel author meets it: install the project (RelWithDebInfo, as the README says)
+# into a staging prefix, build the panel template out of tree against that prefix alone, and run its
+# CTest suite there: the unit tests on the installed test kit and the scenario in the installed emulator.
+# Fails when the package cannot be found, a target or document is missing, or an installed header needs
+# a header that is not installed.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -14,7 +15,7 @@ rm -rf "$work"
 mkdir -p "$work"
 
 echo "== build and install the SDK into $stage"
-cmake -S . -B "$work/project" -DCMAKE_BUILD_TYPE=Release -DORVO_BUILD_TESTS=OFF -DORVO_WERROR=ON >/dev/null
+cmake -S . -B "$work/project" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVO_BUILD_TESTS=OFF -DORVO_WERROR=ON >/dev/null
 cmake --build "$work/project" -j "$(nproc)" >/dev/null
 cmake --install "$work/project" --prefix "$stage" >/dev/null
 
@@ -25,13 +26,17 @@ for header in "$stage"/include/orvo/*.h; do
     { echo "installed header $(basename "$header") does not compile against the installed headers alone" >&2; exit 1; }
 done
 
-echo "== build the panel template from a copy outside the repository"
-copy="$work/panel_template"
-cp -r examples/panel_template "$copy"
-cmake -S "$copy" -B "$copy/build" -DCMAKE_PREFIX_PATH="$stage" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF \
-      -DORVO_WERROR=ON >/dev/null
-cmake --build "$copy/build" >/dev/null
+echo "== the author's documents are installed"
+for doc in panel-authors.md panel_host.md; do
+  [ -f "$stage/share/doc/orvo-panel-sdk/$doc" ] || { echo "share/doc/orvo-panel-sdk/$doc is not installed" >&2; exit 1; }
+done
 
-echo "== run the template's scenario in the installed emulator"
-cd "$copy"
-"$stage/bin/panel_host" build/TemplatePanel.so site.json template.scenario
+echo "== build a copy of the installed panel template, with warnings as errors"
+copy="$work/panel_template"
+cp -r "$stage/share/doc/orvo-panel-sdk/panel_template" "$copy"
+cmake -S "$copy" -B "$copy/build" -DCMAKE_PREFIX_PATH="$stage" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF \
+      -DCMAKE_BUILD_TYPE=RelWithDebInfo -DORVO_PANEL_WERROR=ON >/dev/null
+cmake --build "$copy/build" -j "$(nproc)" >/dev/null
+
+echo "== run the template's unit tests and scenario"
+ctest --test-dir "$copy/build" --output-on-failure

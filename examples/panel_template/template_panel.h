@@ -4,6 +4,9 @@
 // and gives the panel its command operations (panelInit, textPut, textGet, instanceLookup, infoPoll,
 // timerStart, ...). The host owns the object and deletes it; the panel keeps everything it needs in its
 // own fields. A handler must not throw at the host: the helper drops an event whose handler fails.
+//
+// How to write, build, test, run and debug a panel: the author's guide installed with the SDK,
+// <prefix>/share/doc/orvo-panel-sdk/panel-authors.md.
 #pragma once
 
 #include "orvo_script_helper.h"

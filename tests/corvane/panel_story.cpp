@@ -1,19 +1,13 @@
 #include "panel_story.h"
 
-#include <cstring>
-
 #include "Corvane.h"
-#include "orvo_event_kind.h"
-#include "orvo_host_records.h"
-#include "parsed_command.h"
 
 PanelStory::PanelStory(bool devicesFound, const char* basePath) {
-    host.captureDebug();
     if (devicesFound) {
         host.answer("SD 'ZaD SDI Router'", std::to_string(ROUTER) + " 0");
         host.answer("SD 'DAZ Tally Infodriver'", std::to_string(TALLY) + " 0");
     }
-    panel.reset(new Corvane(&host, basePath));
+    create<Corvane>(basePath);
 }
 
 void PanelStory::chooseRow(int32_t row) {
@@ -34,11 +28,7 @@ void PanelStory::press(const char* button) {
 }
 
 void PanelStory::event(const char* panelId, const char* controlId, const char* message) {
-    ParsedCommand parsed;
-    parsed.parseCommand(message);
-    orvo_button_record record{0, 0, panelId, controlId, &parsed};
-    panel->notify(&record, orvo_event_button);
-    parsed.release();
+    button(panelId, controlId, message);
 }
 
 void PanelStory::nameDest(int32_t dest, const char* name) {
@@ -46,37 +36,7 @@ void PanelStory::nameDest(int32_t dest, const char* name) {
 }
 
 void PanelStory::report(int32_t slot, const std::string& text, int32_t device) {
-    // The host's record: device at 0, slot at 8, the text stored in the record from offset 16.
-    alignas(orvo_revertive_record) unsigned char record[16 + 64] = {};
-    ASSERT_LT(text.size(), sizeof record - 16);
-    std::memcpy(record + 0, &device, sizeof device);
-    std::memcpy(record + 8, &slot, sizeof slot);
-    std::memcpy(record + 16, text.c_str(), text.size() + 1);
-    panel->notify(record, orvo_event_revertive);
-}
-
-void PanelStory::tick(int32_t timerId) {
-    panel->notify(orvo_data_from_integer(timerId), orvo_event_timer);
-}
-
-std::optional<std::string> PanelStory::ask(const char* request) {
-    char* answer = panel->notify(const_cast<char*>(request), orvo_event_parent);
-    if (answer == nullptr) {
-        return std::nullopt;
-    }
-    std::string text(answer);
-    panel->notify(answer, orvo_event_release);
-    return text;
-}
-
-void PanelStory::close() {
-    panel.reset();
-}
-
-Lines PanelStory::sent() {
-    Lines lines = host.log();
-    host.clear();
-    return lines;
+    revertive(device, slot, text);
 }
 
 Lines join(std::initializer_list<Lines> parts) {

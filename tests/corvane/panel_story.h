@@ -1,10 +1,9 @@
-// PanelStory: one Corvane panel on a RecordingHost, driven the way the operator and the host drive it,
-// so a test reads as the operator's story: chooseRow(3); pickDest(12); press("Select").
+// PanelStory: one Corvane panel on the test kit's TestedPanel, driven the way the operator and the host
+// drive it, so a test reads as the operator's story: chooseRow(3); pickDest(12); press("Select").
 //
-// Every event goes in through notify() with a record built by hand, as the host would build it. The
-// story owns the host and the panel; the panel is held as the host holds it and destroyed first.
-// sent() answers what went out since the last look: commands, hand-backs ("release ...") and debug
-// lines ("debug ..."), in order.
+// The kit builds every record as the host does and checks the host contract after each call; the story
+// adds Corvane's devices, controls and the traffic they bring. sent() answers what went out since the
+// last look: commands, hand-backs ("release ...") and debug lines ("debug ..."), in order.
 #pragma once
 
 #include <cstdint>
@@ -15,12 +14,11 @@
 
 #include <gtest/gtest.h>
 
-#include "orvo_client_callback.h"
-#include "recording_host.h"
+#include "orvo_panel_testing.h"
 
 using Lines = std::vector<std::string>;
 
-class PanelStory {
+class PanelStory : public TestedPanel {
 public:
     static constexpr int32_t ROUTER = 3;  // the device number the host gives the SDI router
     static constexpr int32_t TALLY = 7;   // the device number the host gives the tally information driver
@@ -43,17 +41,8 @@ public:
     void nameDest(int32_t dest, const char* name);
     // The information driver reports slot `slot`.
     void report(int32_t slot, const std::string& text, int32_t device = TALLY);
-    void tick(int32_t timerId);
     // A parent request; a text answer is read and handed back with kind 5.
-    std::optional<std::string> ask(const char* request);
-    // The host destroys the panel.
-    void close();
-
-    // What went out since the last look.
-    Lines sent();
-
-    RecordingHost host;
-    std::unique_ptr<orvo_client_callback> panel;
+    std::optional<std::string> ask(const char* request) { return parentRequest(request); }
 };
 
 // --- Expected traffic ----------------------------------------------------------------------------------

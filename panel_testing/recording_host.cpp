@@ -1,109 +1,31 @@
 #include "recording_host.h"
 
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
+#include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-#if defined(_WIN32)
-namespace {
-
-// Where the newest DebugStringCapture keeps its text. The vectored handler has no context of its own, so
-// this is how it finds the capture; the tests are single-threaded.
-std::string* capturedText = nullptr;
-
-LONG CALLBACK catchDebugString(EXCEPTION_POINTERS* info) {
-    const EXCEPTION_RECORD* record = info->ExceptionRecord;
-    if (record->ExceptionCode != DBG_PRINTEXCEPTION_C || record->NumberParameters < 2 ||
-        capturedText == nullptr) {
-        return EXCEPTION_CONTINUE_SEARCH;
-    }
-    // Parameter 1 is the NUL-terminated text (parameter 0 its length). Continuing ends the exception here,
-    // as a debugger that took the text would.
-    const char* text = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
-    if (text != nullptr) {
-        capturedText->append(text);
-    }
-    return EXCEPTION_CONTINUE_EXECUTION;
-}
-
-}  // namespace
-
-DebugStringCapture::DebugStringCapture() : handler_(nullptr), outerText_(capturedText) {
-    capturedText = &text_;
-    handler_ = ::AddVectoredExceptionHandler(1, catchDebugString);
-    if (handler_ == nullptr) {
-        std::abort();
-    }
-}
-
-DebugStringCapture::~DebugStringCapture() {
-    ::RemoveVectoredExceptionHandler(handler_);
-    capturedText = outerText_;
-}
-
-std::string DebugStringCapture::drain() {
-    std::string text;
-    text.swap(text_);
-    return text;
-}
-#else
-StderrCapture::StderrCapture() : savedFd_(-1), fileFd_(-1), readPos_(0) {
-    std::fflush(stderr);
-    char name[] = "/tmp/orvo_stderr_XXXXXX";
-    fileFd_ = ::mkstemp(name);
-    if (fileFd_ < 0) {
-        std::abort();
-    }
-    ::unlink(name);
-    savedFd_ = ::dup(STDERR_FILENO);
-    ::dup2(fileFd_, STDERR_FILENO);
-}
-
-StderrCapture::~StderrCapture() {
-    std::fflush(stderr);
-    ::dup2(savedFd_, STDERR_FILENO);
-    ::close(savedFd_);
-    ::close(fileFd_);
-}
-
-std::string StderrCapture::drain() {
-    std::fflush(stderr);
-    std::string text;
-    char buffer[4096];
-    for (;;) {
-        ssize_t got = ::pread(fileFd_, buffer, sizeof buffer, readPos_);
-        if (got <= 0) {
-            break;
-        }
-        text.append(buffer, static_cast<size_t>(got));
-        readPos_ += got;
-    }
-    return text;
-}
-#endif
 
 RecordingHost::RecordingHost() = default;
 
 RecordingHost::~RecordingHost() {
+    if (!outstanding_.empty()) {
+        breach(std::to_string(outstanding_.size()) + " answer(s) never handed back");
+    }
     for (char* text : outstanding_) {
         delete[] text;
     }
-    delete capture_;
+    for (char* text : overdue_) {
+        delete[] text;
+    }
 }
 
 void RecordingHost::reserved() {
-    std::abort();
-}  // a script must never call it
+    std::abort();  // a script must never call it
+}
 
 void RecordingHost::captureDebug() {
     if (capture_ == nullptr) {
-        capture_ = new StderrCapture();
+        capture_ = std::make_unique<DebugLineCapture>();
     }
 }
 
@@ -115,6 +37,25 @@ void RecordingHost::pullDebug() {
     if (!text.empty()) {
         debug_.push_back(text);
         log_.push_back("debug " + text);
+    }
+}
+
+void RecordingHost::breach(const std::string& what) {
+    breaches_.push_back(what);
+    ADD_FAILURE() << "host contract: " << what;
+}
+
+void RecordingHost::reportOverdue(const std::string& what) {
+    breach(what);
+    // Reported once: a later hand-back of these is taken without another report.
+    overdue_.insert(outstanding_.begin(), outstanding_.end());
+    outstanding_.clear();
+}
+
+void RecordingHost::endOfCall() {
+    pullDebug();
+    if (!outstanding_.empty()) {
+        reportOverdue("an answer was not handed back before the call into the script returned");
     }
 }
 
@@ -165,9 +106,15 @@ intptr_t RecordingHost::request(void* data, int32_t kind) {
         }
         char* text = static_cast<char*>(data);
         auto found = outstanding_.find(text);
+        if (found == outstanding_.end() && overdue_.erase(text) == 1) {
+            log_.push_back(std::string("release ") + text);
+            delete[] text;
+            return 0;
+        }
         if (found == outstanding_.end()) {
-            handBackErrors_.push_back(
-                "hand-back of a pointer this host did not give out or already got back");
+            const std::string what = "hand-back of a pointer this host did not give out or already got back";
+            handBackErrors_.push_back(what);
+            breach(what);
             log_.push_back("release <foreign>");
             return 0;
         }
@@ -178,10 +125,18 @@ intptr_t RecordingHost::request(void* data, int32_t kind) {
     }
     if (kind != orvo_request_command || data == nullptr) {
         ++badRequests_;
+        breach(data == nullptr ? "a null command" : "a request of kind " + std::to_string(kind));
         log_.push_back("bad request kind " + std::to_string(kind));
         return 0;
     }
     std::string command(static_cast<const char*>(data));
+    if (!outstanding_.empty()) {
+        reportOverdue("\"" + command + "\" sent before the previous answer was handed back");
+    }
+    if (closed_) {
+        breach("\"" + command + "\" sent after AS, which must be the script's last command");
+    }
+    closed_ = closed_ || command == "AS";
     commands_.push_back(command);
     log_.push_back(command);
     if (command.compare(0, 3, "PI ") == 0 || command.compare(0, 3, "PS ") == 0) {

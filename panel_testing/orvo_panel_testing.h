@@ -1,0 +1,84 @@
+// The panel test kit: unit tests of a panel script class in GoogleTest, without a host.
+//
+// TestedPanel is one script on a RecordingHost. The test sets the host's answers, creates the script
+// (by class or through the module's entry point), drives it with host events built from plain values,
+// and compares what the script sent with what it expects:
+//
+//   TestedPanel panel;
+//   panel.host.answer("SD 'My Router'", "3 0");
+//   panel.create<MyPanel>("layouts");
+//   panel.sent();                                  // the start-up commands
+//   panel.button("1", "Take", "pressed");
+//   EXPECT_EQ(panel.sent(), (std::vector<std::string>{"CE '1' 'Undo'"}));
+//
+// Each event is one notify() call with a record laid out as the host lays it out (orvo_host_records.h),
+// built before the call and freed after it, so a script that keeps a pointer into a record reads freed
+// memory (which the sanitizers and valgrind report). After every call the host checks that each answer
+// it gave was handed back; every breach of the host contract is a GoogleTest failure (see
+// recording_host.h). The script's debug lines are caught from the start and show in sent().
+//
+// The TestedPanel owns the host and the script; the script is destroyed first, through its interface
+// as the host destroys it, by close() or by the TestedPanel's destructor. It never calls into the script
+// of its own accord: every event is one the test asked for, and timers tick only when the test says.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "orvo_client_callback.h"
+#include "orvo_panel_export.h"
+#include "recording_host.h"
+
+class TestedPanel {
+public:
+    // A host with debug capture on and no script yet.
+    TestedPanel();
+    // Closes the script if it is still open.
+    ~TestedPanel();
+    TestedPanel(const TestedPanel&) = delete;
+    TestedPanel& operator=(const TestedPanel&) = delete;
+
+    // --- Creating and ending the script -------------------------------------------------------------
+    // Creates Panel(&host, basePath) directly; the start-up commands are in sent() afterwards.
+    template <class Panel>
+    Panel& create(const char* basePath = "") {
+        Panel* script = new Panel(&host, basePath);
+        panel.reset(script);
+        host.endOfCall();
+        return *script;
+    }
+    // Creates the script as the host does, through the module's entry point (pass
+    // load_orvo_client_script). Returns false, with a test failure, when the entry point answers null.
+    bool createThroughExport(orvo_load_script_function entryPoint, const char* basePath = "");
+    // The host destroys the script (it may still send commands, AS last). Does nothing when there is none.
+    void close();
+
+    // --- Host events: one notify() call each ----------------------------------------------------------
+    // Kind 2: a press or change on control `controlId` of panel `panelId`, whose message (like
+    // "pressed", "index=12", "cell.3.1=a") the host has cut into words before the call.
+    void button(const std::string& panelId, const std::string& controlId, const std::string& message);
+    // Kind 1: device `device` reports slot `slot` with `text`, stored in the record itself.
+    void revertive(int32_t device, int32_t slot, const std::string& text);
+    // Kind 4: a tick of timer `timerId`.
+    void tick(int32_t timerId);
+    // Kind 3: the host asks `request` (like "return=all"). The answer is read, handed back at once with
+    // kind 5, and returned; nullopt when the script answered no text.
+    std::optional<std::string> parentRequest(const std::string& request);
+    // Kind 6 with `record`, which stays the test's.
+    void recordEvent(void* record);
+    // Kind 7 carrying `value`.
+    void integerEvent(int32_t value);
+    // Any kind with any data, as given; the script's result is returned as it is.
+    char* notify(void* data, int32_t kind);
+
+    // What went out since the last look: commands, hand-backs and debug lines, in order (see
+    // RecordingHost::log()).
+    std::vector<std::string> sent();
+
+    RecordingHost host;
+    // The script as the host holds it; null before creation and after close().
+    std::unique_ptr<orvo_client_callback> panel;
+};

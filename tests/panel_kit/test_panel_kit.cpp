@@ -1,0 +1,114 @@
+// The panel test kit as an author uses it: events built from plain values reach the handlers with what
+// the host would carry, debug lines land in order, breaches of the host contract fail the test, and a
+// panel created through ORVO_DEFINE_PANEL's entry point says why it could not be created.
+#include <gtest/gtest-spi.h>
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "orvo_panel_testing.h"
+#include "orvo_script_helper.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// Writes what each handler received as a debug line; refuses to be created under the base path "none".
+class EchoPanel : public orvo_script_helper {
+public:
+    EchoPanel(orvo_host* host, const char* basePath) : orvo_script_helper(host, basePath) {
+        if (std::string(basePath) == "none") {
+            throw std::runtime_error("no layouts");
+        }
+        panelInit("1", "Echo.orvo_ui", "");
+    }
+    void onButton(ButtonEvent* event) override {
+        say("button " + text(event->panelId()) + " " + text(event->controlId()) + " " +
+            text(event->messageCommand()) + "=" + text(event->messageValue()));
+    }
+    int32_t onRevertive(RevertiveEvent* event) override {
+        say("revertive " + std::to_string(event->deviceNumber()) + " " + std::to_string(event->slotIndex()) +
+            " " + text(event->slotText()));
+        return 0;
+    }
+    orvo_string onParentRequest(ParentRequest* request) override {
+        return orvo_string(("asked " + text(request->requestCommand())).c_str());
+    }
+    void onTimer(int32_t timerId) override { say("timer " + std::to_string(timerId)); }
+    void onIntegerEvent(int32_t* value) override { say("integer " + std::to_string(*value)); }
+    void onRecordEvent(RecordEvent* event) override { say(event->record() != nullptr ? "record" : "null"); }
+
+private:
+    static std::string text(const orvo_string& value) { return value.c_str(); }
+    void say(const std::string& line) { debug((line + "\n").c_str()); }
+};
+
+}  // namespace
+
+ORVO_DEFINE_PANEL(EchoPanel)
+
+TEST(PanelKit, EveryEventKindReachesItsHandlerAsTheHostCarriesIt) {
+    TestedPanel panel;
+    ASSERT_TRUE(panel.createThroughExport(load_orvo_client_script, "layouts"));
+    EXPECT_EQ(panel.sent(), Lines{"PI '1' 'layouts/Echo.orvo_ui'"});
+
+    int record = 0;
+    panel.button("1", "Dest", "index=12");
+    panel.revertive(7, 183, "Camera 3");
+    panel.tick(1);
+    panel.integerEvent(-5);
+    panel.recordEvent(&record);
+    EXPECT_EQ(panel.parentRequest("return=all"), "asked return");
+    EXPECT_EQ(panel.sent(), (Lines{"debug button 1 Dest index=12\n", "debug revertive 7 183 Camera 3\n",
+                                   "debug timer 1\n", "debug integer -5\n", "debug record\n"}));
+    panel.close();
+    EXPECT_EQ(panel.sent(), Lines{"AS"});
+}
+
+TEST(PanelKit, AFailedCreationAnswersNullAndSaysWhy) {
+    TestedPanel panel;
+    EXPECT_NONFATAL_FAILURE(panel.createThroughExport(load_orvo_client_script, "none"), "answered null");
+    // The helper base was made before the panel's constructor threw, and its destructor still closes.
+    EXPECT_EQ(panel.sent(),
+              (Lines{"AS", "debug load_orvo_client_script: could not create the script: no layouts\n"}));
+}
+
+TEST(PanelKit, BreachesOfTheHostContractFailTheTest) {
+    struct Breach {
+        const char* name;
+        std::function<void(RecordingHost&)> act;
+        const char* report;
+    };
+    const Breach breaches[] = {
+        {"answer kept", [](RecordingHost& host) { host.request(const_cast<char*>("SD 'A'"), 0); },
+         "not handed back"},
+        {"second hand-back",
+         [](RecordingHost& host) {
+             void* answer = reinterpret_cast<void*>(host.request(const_cast<char*>("SD 'A'"), 0));
+             host.request(answer, 5);
+             host.request(answer, 5);
+         },
+         "already got back"},
+        {"command after AS",
+         [](RecordingHost& host) {
+             host.request(const_cast<char*>("AS"), 0);
+             host.request(const_cast<char*>("CE '1' 'A'"), 0);
+         },
+         "after AS"},
+    };
+    for (const Breach& breach : breaches) {
+        SCOPED_TRACE(breach.name);
+        RecordingHost host;
+        host.answer("SD 'A'", "3 0");
+        EXPECT_NONFATAL_FAILURE(
+            {
+                breach.act(host);
+                host.endOfCall();
+            },
+            breach.report);
+        EXPECT_EQ(host.contractBreaches().size(), 1u);
+    }
+}
