@@ -98,7 +98,7 @@ TEST(ScenarioLine, BadLinesSayWhereAndWhatIsWrong) {
         {"pick", "s.scenario:7: pick needs the number to choose"},
         {"pick 1x", "s.scenario:7: \"1x\" is not a whole number"},
         {"advance 0", "s.scenario:7: advance needs a number of clock units greater than 0"},
-        {"advance 99999999999", "s.scenario:7: \"99999999999\" is not a whole number"},
+        {"advance 99999999999", "s.scenario:7: \"99999999999\" is out of range (-2147483648 to 2147483647)"},
         {"tick", "s.scenario:7: tick needs a timer id"},
         {"revertive 7", "s.scenario:7: revertive needs a slot after the device"},
         {"silent seven 190", "s.scenario:7: \"seven\" is not a whole number"},

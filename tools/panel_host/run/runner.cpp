@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "button_message.h"
+#include "call_guard.h"
 #include "input_error.h"
 #include "orvo_event_kind.h"
 #include "orvo_host_records.h"
@@ -39,17 +40,38 @@ Runner::Runner(const Site& site, const std::string& libraryPath, Transcript& tra
     : site_(site),
       transcript_(transcript),
       host_(site_, transcript),
-      library_(PanelLibrary::open(libraryPath)) {}
+      library_(PanelLibrary::open(libraryPath)) {
+    call_guard::install();
+}
 
 Runner::~Runner() {
     // The script must die before the library that holds its code. It still runs here only when a step
     // stopped the run.
     if (session_ && session_->running()) {
+        call_guard::setStep("end");
         transcript_.step("end", "the run stopped; the host destroys the script");
         session_->stop();
     }
+    closeLibrary();
+}
+
+void Runner::closeLibrary() {
     session_.reset();
-    library_.reset();
+    if (library_) {
+        call_guard::setStep("library unload");
+        library_.reset();
+    }
+    for (const std::string& stray : host_.takeStrayRequests()) {
+        transcript_.error(stray);
+    }
+}
+
+void Runner::checkInputFault(const Step& step) {
+    std::string fault = host_.takeInputFault();
+    if (!fault.empty()) {
+        throw InputError(fault);
+    }
+    (void)step;
 }
 
 int Runner::exitCode() const {
@@ -91,27 +113,77 @@ void Runner::deliverRevertive(const Revertive& revertive) {
     session_->notify(record, orvo_event_revertive);
 }
 
-void Runner::deliverPending(const Step& step) {
+bool Runner::deliverPending(const Step& step) {
     Revertive revertive;
     int delivered = 0;
     while (session_->running() && host_.takeRevertive(revertive)) {
         if (++delivered > kMaxDeliveriesPerStep) {
             host_.dropPendingRevertives();
-            throw InputError(step.where() + ": the revertives never stop coming (more than " +
-                             std::to_string(kMaxDeliveriesPerStep) + " in one step)");
+            transcript_.error("the script never comes to rest: more than " +
+                              std::to_string(kMaxDeliveriesPerStep) +
+                              " revertives in one step (the rest are dropped)");
+            return false;
         }
         deliverRevertive(revertive);
     }
+    checkInputFault(step);
+    return true;
 }
 
-void Runner::pressControl(Panel& panel, Control& control, const std::string& message) {
+void Runner::pressControl(const Panel& panel, const Control& control, const std::string& message) {
     transcript_.event("button " + panel.id + " " + control.id() + " " + quotedText(message));
+    // The record's texts live for the whole call: the script may reload its panel from the handler,
+    // which replaces the panel and its controls.
+    const std::string panelId = panel.id;
+    const std::string controlId = control.id();
     ButtonMessage parsed(message);
     orvo_button_record record{};
-    record.panelId = panel.id.c_str();
-    record.controlId = control.id().c_str();
+    record.panelId = panelId.c_str();
+    record.controlId = controlId.c_str();
     record.message = parsed.parsed();
     session_->notify(&record, orvo_event_button);
+}
+
+Control* Runner::controlFor(const Step& step, ControlKind kind, Panel** panel) {
+    const char* what = kind == ControlKind::List ? "list" : "picker";
+    if (step.name.empty()) {
+        Control* first = host_.panels().firstOfKind(kind, panel);
+        if (first == nullptr) {
+            throw InputError(step.where() + ": no loaded panel has a " + what);
+        }
+        return first;
+    }
+    Control* control = host_.panels().findControl(step.name, panel);
+    if (control == nullptr) {
+        throw InputError(step.where() + ": no loaded panel has a control " + quotedText(step.name));
+    }
+    if (control->kind() != kind) {
+        throw InputError(step.where() + ": " + step.name + " is a " + controlKindName(control->kind()) +
+                         ", not a " + what);
+    }
+    return control;
+}
+
+void Runner::press(const Step& step) {
+    Panel* panel = nullptr;
+    Control* control = host_.panels().findControl(step.name, &panel);
+    if (control == nullptr) {
+        throw InputError(step.where() + ": no loaded panel has a control " + quotedText(step.name));
+    }
+    if (!control->enabled()) {
+        transcript_.note(step.name + " is disabled; the operator's press sends no event");
+        return;
+    }
+    // A choice made on a list or picker changes what it shows, as select and pick do.
+    bool choice = (control->kind() == ControlKind::List && startsWith(step.text, "selectedindex=")) ||
+                  (control->kind() == ControlKind::Picker && startsWith(step.text, "index="));
+    if (choice) {
+        std::string problem = control->put(step.text);
+        if (!problem.empty()) {
+            throw InputError(step.where() + ": " + problem);
+        }
+    }
+    pressControl(*panel, *control, step.text);
 }
 
 void Runner::advance(const Step& step) {
@@ -123,14 +195,19 @@ void Runner::advance(const Step& step) {
             break;
         }
         if (++ticks > kMaxTicksPerStep) {
-            throw InputError(step.where() + ": more than " + std::to_string(kMaxTicksPerStep) +
-                             " timer ticks in one step");
+            transcript_.error(
+                "the script never comes to rest: more than " + std::to_string(kMaxTicksPerStep) +
+                " timer ticks in one step (the clock stops at " + std::to_string(due->at) + ")");
+            return;
         }
         timers.moveTo(due->at);
         transcript_.event("timer " + std::to_string(due->id) + " (clock " + std::to_string(due->at) + ")");
         session_->notify(orvo_data_from_integer(due->id), orvo_event_timer);
-        deliverPending(step);
+        bool calm = deliverPending(step);
         timers.ticked(*due);
+        if (!calm) {
+            return;
+        }
     }
     timers.moveTo(until);
 }
@@ -151,6 +228,21 @@ void Runner::request(const Step& step) {
 }
 
 void Runner::run(const Step& step) {
+    call_guard::setStep(step.where());
+    if (step.kind == StepKind::Help) {
+        transcript_.step(step.where(), step.source);
+        transcript_.block(scenarioHelp());
+        return;
+    }
+    if (step.isExpect()) {
+        ensureStarted(step);
+        check(step);
+        return;
+    }
+    // Every other step opens a new window of what the script did, which the checks after it look in.
+    sentMark_ = transcript_.sentCommands().size();
+    debugMark_ = transcript_.debugLines().size();
+    noteMark_ = transcript_.notes().size();
     if (step.kind == StepKind::Silent) {
         if (!host_.devices().makeSilent(step.first, step.second)) {
             throw InputError(step.where() + ": device " + std::to_string(step.first) +
@@ -173,11 +265,6 @@ void Runner::run(const Step& step) {
         ensureStarted(step);
         return;
     }
-    if (step.isExpect()) {
-        ensureStarted(step);
-        check(step);
-        return;
-    }
     if (step.kind == StepKind::Show) {
         ensureStarted(step);
         transcript_.step(step.where(), step.source);
@@ -186,6 +273,7 @@ void Runner::run(const Step& step) {
     }
 
     requireRunning(step);
+    // The window opens after what starting the script did, if this step started it.
     sentMark_ = transcript_.sentCommands().size();
     debugMark_ = transcript_.debugLines().size();
     noteMark_ = transcript_.notes().size();
@@ -194,25 +282,12 @@ void Runner::run(const Step& step) {
         case StepKind::Stop:
             session_->stop();
             break;
-        case StepKind::Press: {
-            Panel* panel = nullptr;
-            Control* control = host_.panels().findControl(step.name, &panel);
-            if (control == nullptr) {
-                throw InputError(step.where() + ": no loaded panel has a control " + quotedText(step.name));
-            }
-            if (!control->enabled()) {
-                transcript_.note(step.name + " is disabled; the operator's press sends no event");
-                break;
-            }
-            pressControl(*panel, *control, step.text);
+        case StepKind::Press:
+            press(step);
             break;
-        }
         case StepKind::Select: {
             Panel* panel = nullptr;
-            Control* list = host_.panels().firstOfKind(ControlKind::List, &panel);
-            if (list == nullptr) {
-                throw InputError(step.where() + ": no loaded panel has a list to select in");
-            }
+            Control* list = controlFor(step, ControlKind::List, &panel);
             int32_t index = step.none ? -1 : step.first - 1;
             if (index >= static_cast<int32_t>(list->rows().size())) {
                 throw InputError(step.where() + ": " + list->id() + " has no row " +
@@ -229,10 +304,7 @@ void Runner::run(const Step& step) {
         }
         case StepKind::Pick: {
             Panel* panel = nullptr;
-            Control* picker = host_.panels().firstOfKind(ControlKind::Picker, &panel);
-            if (picker == nullptr) {
-                throw InputError(step.where() + ": no loaded panel has a picker to choose with");
-            }
+            Control* picker = controlFor(step, ControlKind::Picker, &panel);
             if (!picker->enabled()) {
                 transcript_.note(picker->id() + " is disabled; the operator's choice sends no event");
                 break;
@@ -255,6 +327,17 @@ void Runner::run(const Step& step) {
         case StepKind::Revertive:
             deliverRevertive({step.first, step.second, step.text});
             break;
+        case StepKind::Integer:
+            transcript_.event("integer " + std::to_string(step.first));
+            session_->notify(orvo_data_from_integer(step.first), orvo_event_integer);
+            break;
+        case StepKind::Record: {
+            // A record this host does not define: its bytes mean nothing to the script.
+            transcript_.event("record (64 zero bytes)");
+            std::vector<int64_t> record(8, 0);
+            session_->notify(record.data(), orvo_event_record);
+            break;
+        }
         default:
             break;
     }
@@ -329,11 +412,13 @@ void Runner::check(const Step& step) {
             return;
         case StepKind::ExpectCell: {
             Panel* panel = nullptr;
-            Control* list = host_.panels().firstOfKind(ControlKind::List, &panel);
+            Control* list = step.name.empty() ? host_.panels().firstOfKind(ControlKind::List, &panel)
+                                              : host_.panels().findControl(step.name, &panel);
             std::string cell = "cell " + std::to_string(step.first) + " " + std::to_string(step.second);
-            if (list == nullptr) {
+            if (list == nullptr || list->kind() != ControlKind::List) {
                 transcript_.failure(step.where() + ": expected " + cell + " to be " + quotedText(step.text) +
-                                    ", but no loaded panel has a list");
+                                    ", but no loaded panel has " +
+                                    (step.name.empty() ? std::string("a list") : "a list " + step.name));
                 return;
             }
             int32_t row = step.first - 1;
@@ -404,9 +489,12 @@ void Runner::check(const Step& step) {
 }
 
 void Runner::finish() {
+    call_guard::setStep("end");
     if (session_ && session_->running()) {
         transcript_.step("end", "the host destroys the script");
         session_->stop();
     }
     transcript_.block(drawPanels(host_.panels()));
+    // What the library does as it unloads still counts: it is checked before the summary.
+    closeLibrary();
 }
