@@ -22,13 +22,15 @@ char stepText[512] = "";
 char callText[128] = "";
 std::atomic<bool> calling{false};
 bool installed = false;
+// Standard error as it was at installation: during a call it points at the debug capture.
+int reportFd = 2;
 
 void writeAll(const char* text) {
     size_t length = std::strlen(text);
 #if defined(_WIN32)
-    int ignored = ::_write(2, text, static_cast<unsigned>(length));
+    int ignored = ::_write(reportFd, text, static_cast<unsigned>(length));
 #else
-    ssize_t ignored = ::write(2, text, length);
+    ssize_t ignored = ::write(reportFd, text, length);
 #endif
     (void)ignored;
 }
@@ -118,6 +120,10 @@ void install() {
         std::signal(signal, onSignal);
     }
 #else
+    int saved = ::dup(2);
+    if (saved >= 0) {
+        reportFd = saved;
+    }
     std::at_quick_exit(onExit);
     struct sigaction action {};
     action.sa_handler = onSignal;

@@ -1,6 +1,7 @@
 #include "emulated_host.h"
 
 #include <cstdlib>
+#include <iostream>
 
 #include "input_error.h"
 #include "orvo_event_kind.h"
@@ -46,6 +47,11 @@ std::vector<std::string> EmulatedHost::takeStrayRequests() {
     return strays;
 }
 
+void EmulatedHost::outliveRun() {
+    std::lock_guard<std::mutex> lock(requestLock_);
+    afterRun_ = true;
+}
+
 std::string EmulatedHost::takeInputFault() {
     std::string fault;
     fault.swap(inputFault_);
@@ -76,6 +82,13 @@ intptr_t EmulatedHost::request(void* data, int32_t kind) {
     std::lock_guard<std::mutex> lock(requestLock_);
     // Nothing may be thrown back into the script's frames.
     try {
+        if (afterRun_) {
+            std::cout.flush();
+            std::cerr << "panel_host: ERROR a request " << describeRequest(data, kind)
+                      << " as the process ended, after the run (the library could not be unloaded before the "
+                         "summary)\n";
+            std::_Exit(1);
+        }
         if (!calling_) {
             // Nothing is written now: the host may be drawing or the run may be over.
             strays_.push_back("a request " + describeRequest(data, kind) +

@@ -50,6 +50,10 @@ public:
     std::vector<std::string> takeStrayRequests();
     // The message of a layout file that exists but could not be read, or ""; emptied.
     std::string takeInputFault();
+    // The run is over but the library is still loaded, so its exit-time code may still call: any
+    // request from now on fails the process at once (status 1), with the breach on standard error. The
+    // host must then stay alive to the end of the process; it touches nothing it does not own.
+    void outliveRun();
 
     // Revertives waiting for the script to be idle, oldest first.
     bool takeRevertive(Revertive& out);
@@ -87,4 +91,5 @@ private:
     bool calling_ = false;
     std::thread::id callThread_;
     std::vector<std::string> strays_;
+    bool afterRun_ = false;
 };

@@ -39,7 +39,8 @@ std::string listed(const std::vector<std::string>& items, size_t from) {
 Runner::Runner(const Site& site, const std::string& libraryPath, Transcript& transcript)
     : site_(site),
       transcript_(transcript),
-      host_(site_, transcript),
+      ownedHost_(std::make_unique<EmulatedHost>(site_, transcript)),
+      host_(ownedHost_.get()),
       library_(PanelLibrary::open(libraryPath)) {
     call_guard::install();
 }
@@ -57,17 +58,25 @@ Runner::~Runner() {
 
 void Runner::closeLibrary() {
     session_.reset();
-    if (library_) {
-        call_guard::setStep("library unload");
-        library_.reset();
+    if (!library_) {
+        return;
     }
-    for (const std::string& stray : host_.takeStrayRequests()) {
+    call_guard::setStep("library unload");
+    bool unloaded = library_->unload();
+    library_.reset();
+    for (const std::string& stray : host_->takeStrayRequests()) {
         transcript_.error(stray);
+    }
+    if (!unloaded) {
+        // Its exit-time code runs at the end of the process and may still call the host.
+        static std::vector<EmulatedHost*>* const keptAlive = new std::vector<EmulatedHost*>();
+        host_->outliveRun();
+        keptAlive->push_back(ownedHost_.release());
     }
 }
 
 void Runner::checkInputFault(const Step& step) {
-    std::string fault = host_.takeInputFault();
+    std::string fault = host_->takeInputFault();
     if (!fault.empty()) {
         throw InputError(fault);
     }
@@ -84,9 +93,9 @@ void Runner::ensureStarted(const Step& step) {
     }
     started_ = true;
     transcript_.step(step.where(),
-                     "start: load_orvo_client_script(host, " + quotedText(host_.basePath()) + ")");
-    session_ = std::make_unique<ScriptSession>(*library_, host_, transcript_);
-    if (!session_->start(host_.basePath())) {
+                     "start: load_orvo_client_script(host, " + quotedText(host_->basePath()) + ")");
+    session_ = std::make_unique<ScriptSession>(*library_, *host_, transcript_);
+    if (!session_->start(host_->basePath())) {
         throw InputError(step.where() + ": the script could not be started");
     }
     deliverPending(step);
@@ -116,9 +125,9 @@ void Runner::deliverRevertive(const Revertive& revertive) {
 bool Runner::deliverPending(const Step& step) {
     Revertive revertive;
     int delivered = 0;
-    while (session_->running() && host_.takeRevertive(revertive)) {
+    while (session_->running() && host_->takeRevertive(revertive)) {
         if (++delivered > kMaxDeliveriesPerStep) {
-            host_.dropPendingRevertives();
+            host_->dropPendingRevertives();
             transcript_.error("the script never comes to rest: more than " +
                               std::to_string(kMaxDeliveriesPerStep) +
                               " revertives in one step (the rest are dropped)");
@@ -147,13 +156,13 @@ void Runner::pressControl(const Panel& panel, const Control& control, const std:
 Control* Runner::controlFor(const Step& step, ControlKind kind, Panel** panel) {
     const char* what = kind == ControlKind::List ? "list" : "picker";
     if (step.name.empty()) {
-        Control* first = host_.panels().firstOfKind(kind, panel);
+        Control* first = host_->panels().firstOfKind(kind, panel);
         if (first == nullptr) {
             throw InputError(step.where() + ": no loaded panel has a " + what);
         }
         return first;
     }
-    Control* control = host_.panels().findControl(step.name, panel);
+    Control* control = host_->panels().findControl(step.name, panel);
     if (control == nullptr) {
         throw InputError(step.where() + ": no loaded panel has a control " + quotedText(step.name));
     }
@@ -166,7 +175,7 @@ Control* Runner::controlFor(const Step& step, ControlKind kind, Panel** panel) {
 
 void Runner::press(const Step& step) {
     Panel* panel = nullptr;
-    Control* control = host_.panels().findControl(step.name, &panel);
+    Control* control = host_->panels().findControl(step.name, &panel);
     if (control == nullptr) {
         throw InputError(step.where() + ": no loaded panel has a control " + quotedText(step.name));
     }
@@ -187,7 +196,7 @@ void Runner::press(const Step& step) {
 }
 
 void Runner::advance(const Step& step) {
-    Timers& timers = host_.timers();
+    Timers& timers = host_->timers();
     int64_t until = timers.now() + step.first;
     int ticks = 0;
     while (std::optional<Timers::Due> due = timers.nextDue(until)) {
@@ -244,7 +253,7 @@ void Runner::run(const Step& step) {
     debugMark_ = transcript_.debugLines().size();
     noteMark_ = transcript_.notes().size();
     if (step.kind == StepKind::Silent) {
-        if (!host_.devices().makeSilent(step.first, step.second)) {
+        if (!host_->devices().makeSilent(step.first, step.second)) {
             throw InputError(step.where() + ": device " + std::to_string(step.first) +
                              " is not an information driver");
         }
@@ -252,7 +261,7 @@ void Runner::run(const Step& step) {
         return;
     }
     if (step.kind == StepKind::Unknown) {
-        if (!host_.devices().forgetInstance(step.name)) {
+        if (!host_->devices().forgetInstance(step.name)) {
             throw InputError(step.where() + ": the site has no instance " + quotedText(step.name));
         }
         transcript_.step(step.where(), step.source);
@@ -268,7 +277,7 @@ void Runner::run(const Step& step) {
     if (step.kind == StepKind::Show) {
         ensureStarted(step);
         transcript_.step(step.where(), step.source);
-        transcript_.block(drawPanels(host_.panels()));
+        transcript_.block(drawPanels(host_->panels()));
         return;
     }
 
@@ -317,8 +326,9 @@ void Runner::run(const Step& step) {
             advance(step);
             break;
         case StepKind::Tick:
-            transcript_.event("timer " + std::to_string(step.first) +
-                              (host_.timers().running(step.first) ? "" : " (not running; delivered anyway)"));
+            transcript_.event(
+                "timer " + std::to_string(step.first) +
+                (host_->timers().running(step.first) ? "" : " (not running; delivered anyway)"));
             session_->notify(orvo_data_from_integer(step.first), orvo_event_timer);
             break;
         case StepKind::Request:
@@ -412,8 +422,8 @@ void Runner::check(const Step& step) {
             return;
         case StepKind::ExpectCell: {
             Panel* panel = nullptr;
-            Control* list = step.name.empty() ? host_.panels().firstOfKind(ControlKind::List, &panel)
-                                              : host_.panels().findControl(step.name, &panel);
+            Control* list = step.name.empty() ? host_->panels().firstOfKind(ControlKind::List, &panel)
+                                              : host_->panels().findControl(step.name, &panel);
             std::string cell = "cell " + std::to_string(step.first) + " " + std::to_string(step.second);
             if (list == nullptr || list->kind() != ControlKind::List) {
                 transcript_.failure(step.where() + ": expected " + cell + " to be " + quotedText(step.text) +
@@ -438,7 +448,7 @@ void Runner::check(const Step& step) {
         }
         case StepKind::ExpectParam: {
             Panel* panel = nullptr;
-            Control* control = host_.panels().findControl(step.name, &panel);
+            Control* control = host_->panels().findControl(step.name, &panel);
             std::optional<std::string> actual = control == nullptr ? std::nullopt : control->get(step.param);
             if (!actual) {
                 transcript_.failure(step.where() + ": expected " + step.name + " " + step.param + " to be " +
@@ -454,7 +464,7 @@ void Runner::check(const Step& step) {
         case StepKind::ExpectEnabled:
         case StepKind::ExpectDisabled: {
             Panel* panel = nullptr;
-            Control* control = host_.panels().findControl(step.name, &panel);
+            Control* control = host_->panels().findControl(step.name, &panel);
             bool wantEnabled = step.kind == StepKind::ExpectEnabled;
             if (control == nullptr) {
                 transcript_.failure(step.where() + ": expected " + step.name + " to be " +
@@ -494,7 +504,7 @@ void Runner::finish() {
         transcript_.step("end", "the host destroys the script");
         session_->stop();
     }
-    transcript_.block(drawPanels(host_.panels()));
+    transcript_.block(drawPanels(host_->panels()));
     // What the library does as it unloads still counts: it is checked before the summary.
     closeLibrary();
 }

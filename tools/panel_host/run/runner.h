@@ -59,7 +59,9 @@ private:
 
     Site site_;
     Transcript& transcript_;
-    EmulatedHost host_;
+    // The host lives as long as the runner, or to the end of the process when the library stays loaded.
+    std::unique_ptr<EmulatedHost> ownedHost_;
+    EmulatedHost* host_;
     std::unique_ptr<PanelLibrary> library_;
     std::unique_ptr<ScriptSession> session_;
     bool started_ = false;
