@@ -16,8 +16,8 @@
 //   Rude     from now on returns a text from notify for revertives and ticks
 //   Reload   sends the command (a PI), then reads the button record's panel and control ids
 //   Forge    sends a command holding a line feed and a carriage return
-// Revertives and ticks are written as debug lines; a parent request is answered "echo:<text>", or not at
-// all for the empty request.
+// Revertives, ticks, integer and record events are written as debug lines; a parent request is answered
+// "echo:<text>", or not at all for the empty request.
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -101,6 +101,12 @@ public:
                 return rude_ ? rudeText : nullptr;
             case orvo_event_release:
                 delete[] static_cast<char*>(data);
+                return nullptr;
+            case orvo_event_record:
+                debugLine("TestPanel: record\n");
+                return nullptr;
+            case orvo_event_integer:
+                debugLine("TestPanel: integer " + std::to_string(orvo_integer_from_data(data)) + "\n");
                 return nullptr;
             default:
                 return nullptr;

@@ -71,15 +71,19 @@ public:
     std::map<int32_t, std::string> numberedTexts(const json& value, const std::string& where) const {
         expectObject(value, where);
         std::map<int32_t, std::string> out;
+        std::map<int32_t, std::string> keys;  // as written
         for (auto it = value.begin(); it != value.end(); ++it) {
             std::string problem = int32Problem(it.key());
             if (!problem.empty()) {
                 fail(where, "key " + problem);
             }
             int32_t key = *parseInt32(it.key());
-            if (out.count(key) != 0) {
-                fail(where, "key " + quotedText(it.key()) + " is " + std::to_string(key) + " again");
+            auto earlier = keys.find(key);
+            if (earlier != keys.end()) {
+                fail(where, "keys " + quotedText(earlier->second) + " and " + quotedText(it.key()) +
+                                " are the same number");
             }
+            keys[key] = it.key();
             out[key] = text(it.value(), where + "." + quotedText(it.key()));
         }
         return out;
