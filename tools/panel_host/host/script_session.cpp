@@ -2,18 +2,19 @@
 
 #include "call_guard.h"
 
-namespace {
-
 #if !defined(_WIN32)
 // The script's table as the host calls it: the entries of orvo_client_callback, with a destructor that
 // may throw. A script is built elsewhere and may let an exception out of its destructor; called through
 // the contract's own (non-throwing) destructor, that exception would end the process on the spot instead
-// of reaching the host's handler.
+// of reaching the host's handler. It has external linkage on purpose: no class here derives from it, and
+// a compiler that could see every class that does would take a call through it for unreachable.
 class ScriptEntries {
 public:
     virtual ~ScriptEntries() noexcept(false) = default;
     virtual char* notify(void* data, int32_t kind) = 0;
 };
+
+namespace {
 
 // The call goes through a table the object was not built with, which the vptr check would take for a
 // fault; the entries are the same ones.
@@ -23,14 +24,18 @@ __attribute__((no_sanitize("vptr")))
 void destroy(orvo_client_callback* script) {
     delete reinterpret_cast<ScriptEntries*>(script);
 }
+
+}  // namespace
 #else
+namespace {
+
 void destroy(orvo_client_callback* script) {
     // As the host deletes it: through entry 0 of its table, the scalar deleting destructor.
     script->scalarDeletingDestructor(orvo_msvc_free_memory);
 }
-#endif
 
 }  // namespace
+#endif
 
 ScriptSession::ScriptSession(const PanelLibrary& library, EmulatedHost& host, Transcript& transcript)
     : library_(library), host_(host), transcript_(transcript) {
