@@ -147,7 +147,12 @@ int compare(const std::string& library, const std::string& other, const Site& si
         return 0;
     }
     auto show = [&](const std::string& name, const std::vector<std::string>& lines) {
-        std::cout << name << "\n    in " << stepOf(lines, at) << "\n    "
+        std::cout << name << "\n";
+        if (at < lines.size() && lines[at].compare(0, 3, "== ") == 0) {
+            std::cout << "    " << lines[at] << "\n";
+            return;
+        }
+        std::cout << "    in " << stepOf(lines, at) << "\n    "
                   << (at < lines.size() ? lines[at] : "(the transcript has ended)") << "\n";
     };
     std::cout << "panel_host: the transcripts differ at line " << at + 1 << "\n";
