@@ -31,7 +31,7 @@
 #include "timers.h"
 #include "transcript.h"
 
-class EmulatedHost : public orvo_host {
+class EmulatedHost final : public orvo_host {
 public:
     EmulatedHost(const Site& site, Transcript& transcript);
 

@@ -75,12 +75,11 @@ void Runner::closeLibrary() {
     }
 }
 
-void Runner::checkInputFault(const Step& step) {
+void Runner::checkInputFault() {
     std::string fault = host_->takeInputFault();
     if (!fault.empty()) {
         throw InputError(fault);
     }
-    (void)step;
 }
 
 int Runner::exitCode() const {
@@ -135,7 +134,7 @@ bool Runner::deliverPending(const Step& step) {
         }
         deliverRevertive(revertive);
     }
-    checkInputFault(step);
+    checkInputFault();
     return true;
 }
 

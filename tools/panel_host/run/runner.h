@@ -50,7 +50,8 @@ private:
     void press(const Step& step);
     // The list or picker a step names, or the first of its kind when it names none.
     Control* controlFor(const Step& step, ControlKind kind, Panel** panel);
-    void checkInputFault(const Step& step);
+    // A layout file that exists but could not be read stops the run as a bad input.
+    void checkInputFault();
     void closeLibrary();
     void advance(const Step& step);
     void request(const Step& step);
