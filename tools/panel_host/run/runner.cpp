@@ -97,7 +97,7 @@ void Runner::ensureStarted(const Step& step) {
     if (!session_->start(host_->basePath())) {
         throw InputError(step.where() + ": the script could not be started");
     }
-    deliverPending(step);
+    deliverPending();
 }
 
 void Runner::requireRunning(const Step& step) {
@@ -121,7 +121,7 @@ void Runner::deliverRevertive(const Revertive& revertive) {
     session_->notify(record, orvo_event_revertive);
 }
 
-bool Runner::deliverPending(const Step& step) {
+bool Runner::deliverPending() {
     Revertive revertive;
     int delivered = 0;
     while (session_->running() && host_->takeRevertive(revertive)) {
@@ -211,7 +211,7 @@ void Runner::advance(const Step& step) {
         timers.moveTo(due->at);
         transcript_.event("timer " + std::to_string(due->id) + " (clock " + std::to_string(due->at) + ")");
         session_->notify(orvo_data_from_integer(due->id), orvo_event_timer);
-        bool calm = deliverPending(step);
+        bool calm = deliverPending();
         timers.ticked(*due);
         if (!calm) {
             return;
@@ -232,7 +232,7 @@ void Runner::request(const Step& step) {
         transcript_.event("release " + quotedText(*lastAnswer_));
         session_->notify(answer, orvo_event_release);
     }
-    deliverPending(step);
+    deliverPending();
 }
 
 void Runner::run(const Step& step) {
@@ -350,7 +350,7 @@ void Runner::run(const Step& step) {
         default:
             break;
     }
-    deliverPending(step);
+    deliverPending();
 }
 
 void Runner::checkCommand(const Step& step) {

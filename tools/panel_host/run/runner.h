@@ -44,7 +44,7 @@ private:
     void ensureStarted(const Step& step);
     void requireRunning(const Step& step);
     // False when the script never came to rest (an ERROR is written).
-    bool deliverPending(const Step& step);
+    bool deliverPending();
     void deliverRevertive(const Revertive& revertive);
     void pressControl(const Panel& panel, const Control& control, const std::string& message);
     void press(const Step& step);
