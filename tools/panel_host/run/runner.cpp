@@ -29,7 +29,7 @@ std::string listed(const std::vector<std::string>& items, size_t from) {
     }
     std::string out;
     for (size_t i = from; i < items.size(); ++i) {
-        out += "\n        " + items[i];
+        out += "\n        " + escapedControls(items[i]);
     }
     return out;
 }
@@ -90,6 +90,9 @@ void Runner::ensureStarted(const Step& step) {
     if (started_) {
         return;
     }
+    if (!library_) {
+        throw InputError(step.where() + ": " + step.source + ": the run is over and the library closed");
+    }
     started_ = true;
     transcript_.step(step.where(),
                      "start: load_orvo_client_script(host, " + quotedText(host_->basePath()) + ")");
@@ -102,7 +105,7 @@ void Runner::ensureStarted(const Step& step) {
 
 void Runner::requireRunning(const Step& step) {
     ensureStarted(step);
-    if (!session_->running()) {
+    if (!session_ || !session_->running()) {
         throw InputError(step.where() + ": " + step.source + ": the script has already been stopped");
     }
 }
