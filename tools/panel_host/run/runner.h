@@ -7,8 +7,10 @@
 // that cannot be carried out (a control the panel does not have, a row outside the list, an event after
 // the script stopped, a layout file that exists but cannot be read) is an InputError "file:line: ...";
 // a check that fails is a FAIL line in the transcript and the run goes on. A script that never comes to
-// rest (the guards below) is an ERROR, and the step ends there. Steps are played only here: every front
-// end (a file, the terminal, a comparison of two libraries) hands the runner the same Steps.
+// rest (the guards below) is an ERROR, and the step ends there. Each step is named to the call guard
+// (call_guard.h), so a crash or an exit inside the script says which step was playing. Steps are played
+// only here: every front end (a file, the terminal, a comparison of two libraries) hands the runner the
+// same Steps.
 #pragma once
 
 #include <memory>
