@@ -2,15 +2,20 @@
 
 #include "call_guard.h"
 
-#if !defined(_WIN32)
-// The script's table as the host calls it: the entries of orvo_client_callback, with a destructor that
-// may throw. A script is built elsewhere and may let an exception out of its destructor; called through
-// the contract's own (non-throwing) destructor, that exception would end the process on the spot instead
-// of reaching the host's handler. It has external linkage on purpose: no class here derives from it, and
-// a compiler that could see every class that does would take a call through it for unreachable.
+// The script's table as the host calls it, entry by entry, declared here so that every call goes
+// through the script's own table. The contract's class could not serve: on Windows its entry 0 is final,
+// so a call through it would run the contract's own code instead of the script's; elsewhere its
+// destructor may not throw, so an exception a script lets out of its destructor would end the process on
+// the spot instead of reaching the host's handler. The class has external linkage on purpose: no class
+// here derives from it, and a compiler that could see every class that does would take a call through
+// it for unreachable.
 class ScriptEntries {
 public:
+#if defined(_WIN32)
+    virtual void* scalarDeletingDestructor(uint32_t flags) = 0;
+#else
     virtual ~ScriptEntries() noexcept(false) = default;
+#endif
     virtual char* notify(void* data, int32_t kind) = 0;
 };
 
@@ -22,20 +27,15 @@ namespace {
 __attribute__((no_sanitize("vptr")))
 #endif
 void destroy(orvo_client_callback* script) {
-    delete reinterpret_cast<ScriptEntries*>(script);
-}
-
-}  // namespace
-#else
-namespace {
-
-void destroy(orvo_client_callback* script) {
+#if defined(_WIN32)
     // As the host deletes it: through entry 0 of its table, the scalar deleting destructor.
-    script->scalarDeletingDestructor(orvo_msvc_free_memory);
+    reinterpret_cast<ScriptEntries*>(script)->scalarDeletingDestructor(orvo_msvc_free_memory);
+#else
+    delete reinterpret_cast<ScriptEntries*>(script);
+#endif
 }
 
 }  // namespace
-#endif
 
 ScriptSession::ScriptSession(const PanelLibrary& library, EmulatedHost& host, Transcript& transcript)
     : library_(library), host_(host), transcript_(transcript) {
