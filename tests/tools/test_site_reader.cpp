@@ -100,6 +100,8 @@ TEST(SiteFile, BadFilesAreReportedWithThePlaceThatIsWrong) {
          "site.json: infodrivers[0].slots: keys \"0181\" and \"181\" are the same number"},
         {R"({ "layouts": "", "infodrivers": [ {}, { "device": 7, "device": 8 } ] })",
          "site.json: infodrivers[1]: key \"device\" is given twice"},
+        {R"({ "layouts": "", "instances": { "R": { "device": 1e400 } } })",
+         "site.json: number overflow parsing '1e400'"},
         {R"({ "layouts": "a\u0000b" })", "site.json: layouts: a NUL character in \"a\\x00b\""},
         {std::string("{ \"layouts\":\n \"\0\" }", 19), "site.json:2: a NUL byte"},
         {R"({ "layouts": "", "databases": [ { "device": 3, "database": 1, "names": { "4294967296": "A" } } ] })",

@@ -306,6 +306,12 @@ Site parseSite(const std::string& text, const std::string& displayName, const st
         root = json::parse(text, StrictnessCheck(displayName));
     } catch (const json::parse_error& error) {
         throw InputError(displayName + ":" + syntaxMessage(error, text));
+    } catch (const json::exception& error) {
+        // A number too large for the reader (1e400), without a place to point at.
+        std::string message = error.what();
+        size_t tagEnd = message.find("] ");
+        throw InputError(displayName + ": " +
+                         (tagEnd == std::string::npos ? message : message.substr(tagEnd + 2)));
     }
     return SiteReader(displayName).read(root, siteDir);
 }
