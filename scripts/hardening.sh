@@ -60,7 +60,7 @@ step_valgrind() {
 }
 
 fuzz_targets=(fuzz_parse_command fuzz_decode_orvo_string fuzz_string_arg fuzz_string_split_toint
-  fuzz_stringlist fuzz_corvane_events)
+  fuzz_stringlist fuzz_corvane_events fuzz_site fuzz_layout fuzz_scenario)
 
 # run_fuzzer <target> <seconds>: one target on a scratch copy of its seeds; prints its executions.
 run_fuzzer() {

@@ -78,7 +78,7 @@ TEST(PickerControl, IndexMinusOneMeansNothingChosen) {
     EXPECT_EQ(*dest.get("index"), "12");
     EXPECT_EQ(dest.put("index=-1"), "");
     EXPECT_EQ(dest.pickedIndex(), -1);
-    EXPECT_EQ(dest.put("index=twelve"), "Dest: index \"twelve\" is not a number; ignored");
+    EXPECT_EQ(dest.put("index=twelve"), "Dest: index \"twelve\" is not a whole number; ignored");
 }
 
 TEST(AnyControl, ParametersAreStoredAndAllListsThemAsLines) {

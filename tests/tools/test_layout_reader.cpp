@@ -43,6 +43,10 @@ TEST(LayoutFile, BadLinesAreReportedWithFileAndLine) {
         {"button a=b\n", "L.orvo_ui:1: control id \"a=b\" may not hold '=' or a quote"},
         {"button Go\npicker Go\n", "L.orvo_ui:2: control Go is declared twice"},
         {"title A\ntitle B\n", "L.orvo_ui:2: a second title"},
+        {"list Mixer columns=\n", "L.orvo_ui:1: columns= needs the column titles"},
+        {"list Mixer columns=A columns=B\n", "L.orvo_ui:1: columns given twice"},
+        {"button\xc2\xa0Go\n",
+         "L.orvo_ui:1: unknown declaration \"button\\xc2\\xa0Go\" (expected title, button, list or picker)"},
     };
     for (const Case& c : cases) {
         try {
@@ -52,6 +56,15 @@ TEST(LayoutFile, BadLinesAreReportedWithFileAndLine) {
             EXPECT_STREQ(error.what(), c.message) << c.text;
         }
     }
+}
+
+TEST(LayoutFile, AByteOrderMarkIsSkipped) {
+    Layout layout = parseLayout(
+        "\xEF\xBB\xBF"
+        "button Go\n",
+        "L.orvo_ui");
+    ASSERT_EQ(layout.controls.size(), 1u);
+    EXPECT_EQ(layout.controls[0].id, "Go");
 }
 
 TEST(LayoutFile, AMissingFileIsNotAnEmptyLayout) {

@@ -8,16 +8,26 @@
 //   Foreign  hands back a text the host never gave out
 //   Poll     sends the command, then writes the debug line "TestPanel: after the command"
 //   Mute     makes the destructor leave out the closing AS
-// Revertives and ticks are written as debug lines; a parent request is answered "echo:<text>", or not at
-// all for the empty request.
+// and the hostile ones, each breaking the contract in one way:
+//   Crash    crashes: value=segv writes to an address no process maps, value=abort aborts
+//   Exit     ends the process with exit(0)
+//   Thread   sends the command from a thread of its own (and waits for it)
+//   Late     leaves an object behind that sends the command when the library unloads
+//   Rude     from now on returns a text from notify for revertives and ticks
+//   Reload   sends the command (a PI), then reads the button record's panel and control ids
+//   Forge    sends a command holding a line feed and a carriage return
+// Revertives, ticks, integer and record events are written as debug lines; a parent request is answered
+// "echo:<text>", or not at all for the empty request.
 #if defined(_WIN32)
 #include <windows.h>
 #else
 #include <unistd.h>
 #endif
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include "orvo_client_callback.h"
 #include "orvo_event_kind.h"
@@ -36,6 +46,20 @@ void debugLine(const std::string& text) {
     (void)ignored;
 #endif
 }
+
+// Sends its command through the host when the library unloads, long after the script is gone.
+struct LateRequest {
+    orvo_host* host = nullptr;
+    std::string command;
+    ~LateRequest() {
+        if (host != nullptr) {
+            host->request(const_cast<char*>(command.c_str()), orvo_request_command);
+        }
+    }
+};
+LateRequest lateRequest;
+
+char rudeText[] = "rude";
 
 class TestPanel : public orvo_client_callback {
 public:
@@ -57,7 +81,7 @@ public:
                 auto* record = static_cast<const orvo_revertive_record*>(data);
                 debugLine("TestPanel: revertive " + std::to_string(record->deviceNumber) + " " +
                           std::to_string(record->slotIndex) + " " + record->slotText + "\n");
-                return nullptr;
+                return rude_ ? rudeText : nullptr;
             }
             case orvo_event_button:
                 button(*static_cast<const orvo_button_record*>(data));
@@ -74,9 +98,15 @@ public:
             }
             case orvo_event_timer:
                 debugLine("TestPanel: tick " + std::to_string(orvo_integer_from_data(data)) + "\n");
-                return nullptr;
+                return rude_ ? rudeText : nullptr;
             case orvo_event_release:
                 delete[] static_cast<char*>(data);
+                return nullptr;
+            case orvo_event_record:
+                debugLine("TestPanel: record\n");
+                return nullptr;
+            case orvo_event_integer:
+                debugLine("TestPanel: integer " + std::to_string(orvo_integer_from_data(data)) + "\n");
                 return nullptr;
             default:
                 return nullptr;
@@ -107,11 +137,33 @@ private:
             host_->request(foreign, orvo_request_release);
         } else if (control == "Mute") {
             mute_ = true;
+        } else if (control == "Crash") {
+            if (value == "abort") {
+                std::abort();
+            }
+            volatile uintptr_t unmapped = 8;
+            *reinterpret_cast<volatile int*>(unmapped) = 1;
+        } else if (control == "Exit") {
+            std::exit(0);
+        } else if (control == "Thread") {
+            std::thread other([this, value] { send(value); });
+            other.join();
+        } else if (control == "Late") {
+            lateRequest.host = host_;
+            lateRequest.command = value;
+        } else if (control == "Forge") {
+            send("CE '1' 'Send'\n== forged\r");
+        } else if (control == "Rude") {
+            rude_ = true;
+        } else if (control == "Reload") {
+            send(value);
+            debugLine(std::string("TestPanel: pressed ") + record.panelId + " " + record.controlId + "\n");
         }
     }
 
     orvo_host* host_;
     bool mute_ = false;
+    bool rude_ = false;
 };
 
 }  // namespace

@@ -17,7 +17,7 @@ namespace {
 
 const char* const kLayout =
     "button Send\nbutton Keep\nbutton Twice\nbutton Foreign\nbutton Poll\nbutton Mute\n"
-    "list Items columns=A,B\npicker Choice\n";
+    "list Items columns=A,B\npicker Choice\nlist Other columns=X\n";
 
 // The site's directory, with the layout, made once for the test program and removed when it ends. Each
 // program has its own: CTest runs the cases as programs side by side, and a layout one of them is
@@ -30,6 +30,8 @@ public:
                 ("panel_host_runner_test_" + std::to_string(random()) + std::to_string(random()));
         std::filesystem::create_directories(path_);
         std::ofstream(path_ / "Test.orvo_ui") << kLayout;
+        std::ofstream(path_ / "Bad.orvo_ui") << "list Items columns=A selectedindex=banana\n";
+        std::filesystem::create_directories(path_ / "Dir.orvo_ui");
     }
     ~SiteDirectory() {
         std::error_code ignored;
@@ -240,10 +242,37 @@ TEST(HostRun, StepsThatCannotBeCarriedOutStopTheRunWithTheirPlace) {
         {"stop\npress Send\n", "t.scenario:2: press Send: the script has already been stopped"},
         {"silent 9 1\n", "t.scenario:1: device 9 is not an information driver"},
         {"unknown Mixer Desk\n", "t.scenario:1: the site has no instance \"Mixer Desk\""},
+        {"select Choice 1\n", "t.scenario:1: Choice is a picker, not a list"},
+        {"press Choice index=x\n", "t.scenario:1: Choice: index \"x\" is not a whole number; ignored"},
+        // A layout that is there but unreadable is a bad input; a missing one is only refused.
+        {"press Send value=PI '2' 'Bad.orvo_ui'\n", "Bad.orvo_ui:1: Items: no row \"banana\" to select"},
+        {"press Send value=PI '2' 'Dir.orvo_ui'\n", "Dir.orvo_ui: is a directory"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(stepError(c.scenario), c.error) << c.scenario;
     }
+}
+
+TEST(HostRun, StepsDriveANamedListOrPickerAndTheOtherEventKinds) {
+    Played run = play(
+        "press Send value=TP 'add=a' '1' 'Other'\n"
+        "select Other 1\n"
+        "expect cell Other 1 0 a\n"
+        "expect param Other selectedindex 0\n"
+        "press Choice index=4\n"
+        "expect param Choice index 4\n"
+        "integer -9\n"
+        "record\n"
+        "expect debug TestPanel: record\n"
+        "show\n"
+        "expect no debug\n"
+        "expect no more commands\n");
+    EXPECT_EQ(run.failures, 0) << run.transcript;
+    EXPECT_EQ(run.errors, 0) << run.transcript;
+    EXPECT_TRUE(inOrder(run.transcript,
+                        {"event   button 1 Other \"selectedindex=0\"", "event   button 1 Choice \"index=4\"",
+                         "event   integer -9", "debug   TestPanel: integer -9", "event   record"}))
+        << run.transcript;
 }
 
 TEST(HostRun, AMissingLibraryOrExportIsABadInput) {

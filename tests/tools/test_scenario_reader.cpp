@@ -54,6 +54,14 @@ TEST(ScenarioLine, StepsCarryTheirWordsNumbersAndTexts) {
         {"expect disabled Select", StepKind::ExpectDisabled, "Select", "", 0, 0},
         {"expect answer myParam=abc", StepKind::ExpectAnswer, "", "myParam=abc", 0, 0},
         {"expect no answer", StepKind::ExpectNoAnswer, "", "", 0, 0},
+        // A control id in front names the list or picker; without one the first is meant.
+        {"select Other 2", StepKind::Select, "Other", "", 2, 0},
+        {"select Other none", StepKind::Select, "Other", "", 0, 0},
+        {"pick Dest 12", StepKind::Pick, "Dest", "", 12, 0},
+        {"expect cell Other 3 1 012", StepKind::ExpectCell, "Other", "012", 3, 1},
+        {"integer -5", StepKind::Integer, "", "", -5, 0},
+        {"record", StepKind::Record, "", "", 0, 0},
+        {"help", StepKind::Help, "", "", 0, 0},
     };
     for (const Case& c : cases) {
         Step step = stepOf(c.line);
@@ -98,7 +106,7 @@ TEST(ScenarioLine, BadLinesSayWhereAndWhatIsWrong) {
         {"pick", "s.scenario:7: pick needs the number to choose"},
         {"pick 1x", "s.scenario:7: \"1x\" is not a whole number"},
         {"advance 0", "s.scenario:7: advance needs a number of clock units greater than 0"},
-        {"advance 99999999999", "s.scenario:7: \"99999999999\" is not a whole number"},
+        {"advance 99999999999", "s.scenario:7: \"99999999999\" is out of range (-2147483648 to 2147483647)"},
         {"tick", "s.scenario:7: tick needs a timer id"},
         {"revertive 7", "s.scenario:7: revertive needs a slot after the device"},
         {"silent seven 190", "s.scenario:7: \"seven\" is not a whole number"},
@@ -119,6 +127,9 @@ TEST(ScenarioLine, BadLinesSayWhereAndWhatIsWrong) {
          "s.scenario:7: expect no answer takes nothing more, but the line goes on with \"please\""},
         {"expect cell 3", "s.scenario:7: expect cell needs a cell number after the row"},
         {"expect cell x 1 a", "s.scenario:7: \"x\" is not a whole number"},
+        {"start\xc2\xa0", "s.scenario:7: unknown step \"start\\xc2\\xa0\""},
+        {"integer 4294967296", "s.scenario:7: \"4294967296\" is out of range (-2147483648 to 2147483647)"},
+        {"pick Dest", "s.scenario:7: \"Dest\" is not a whole number"},
         {"expect param Dest", "s.scenario:7: expect param needs a parameter name after the control id"},
         {"expect enabled", "s.scenario:7: expect enabled needs a control id"},
         {"expect disabled A B",
@@ -145,7 +156,7 @@ TEST(ScenarioFile, ABadLineAnywhereStopsTheWholeFileBeforeItRuns) {
 }
 
 TEST(ScenarioFile, StepsKeepTheirLineNumbers) {
-    std::istringstream in("# story\nstart\n\nselect 3\n");
+    std::istringstream in("\xEF\xBB\xBF# story\nstart\n\nselect 3\n");
     std::vector<Step> steps = readScenario(in, "demo.scenario");
     ASSERT_EQ(steps.size(), 2u);
     EXPECT_EQ(steps[0].where(), "demo.scenario:2");

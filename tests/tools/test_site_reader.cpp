@@ -46,7 +46,7 @@ TEST(SiteFile, OnlyTheLayoutBaseIsRequired) {
 
 TEST(SiteFile, BadFilesAreReportedWithThePlaceThatIsWrong) {
     struct Case {
-        const char* text;
+        std::string text;
         const char* message;
     };
     const Case cases[] = {
@@ -92,6 +92,20 @@ TEST(SiteFile, BadFilesAreReportedWithThePlaceThatIsWrong) {
          "site.json: infodrivers[0].silent[0]: must be an integer"},
         {R"({ "layouts": "", "infodrivers": [ { "device": 7 }, { "device": 7 } ] })",
          "site.json: infodrivers[1]: device 7 is already an information driver"},
+        // What the JSON reader alone would let pass.
+        {R"({ "layouts": "a", "layouts": "b" })", "site.json: key \"layouts\" is given twice"},
+        {R"({ "layouts": "", "instances": { "R": { "device": 1 }, "R": { "device": 2 } } })",
+         "site.json: instances: key \"R\" is given twice"},
+        {R"({ "layouts": "", "infodrivers": [ { "device": 7, "slots": { "181": "a", "0181": "b" } } ] })",
+         "site.json: infodrivers[0].slots: keys \"0181\" and \"181\" are the same number"},
+        {R"({ "layouts": "", "infodrivers": [ {}, { "device": 7, "device": 8 } ] })",
+         "site.json: infodrivers[1]: key \"device\" is given twice"},
+        {R"({ "layouts": "", "instances": { "R": { "device": 1e400 } } })",
+         "site.json: number overflow parsing '1e400'"},
+        {R"({ "layouts": "a\u0000b" })", "site.json: layouts: a NUL character in \"a\\x00b\""},
+        {std::string("{ \"layouts\":\n \"\0\" }", 19), "site.json:2: a NUL byte"},
+        {R"({ "layouts": "", "databases": [ { "device": 3, "database": 1, "names": { "4294967296": "A" } } ] })",
+         "site.json: databases[0].names: key \"4294967296\" is out of range (-2147483648 to 2147483647)"},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(errorOf(c.text), c.message) << c.text;

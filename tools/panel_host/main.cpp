@@ -1,17 +1,19 @@
 // panel_host: loads a panel script library as the panel host does and plays a scenario against it.
 //
-//   panel_host LIBRARY SITE [SCENARIO]
+//   panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]
 //   panel_host --version
 //
-// Without SCENARIO the steps come from standard input. Exit status: 0 when every expectation held and the
-// script kept the host contract, 1 when not, 2 when an input (arguments, site, layout, scenario,
-// library) was bad.
+// The front ends: a scenario file, steps typed at a terminal or piped in, and a comparison of two
+// libraries played through the same steps. Each hands the runner Steps; none plays them itself.
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
+#include "call_guard.h"
 #include "input_error.h"
 #include "orvo_version.h"
 #include "runner.h"
@@ -21,11 +23,19 @@
 namespace {
 
 const char* const kUsage =
-    "usage: panel_host LIBRARY SITE [SCENARIO]\n"
+    "usage: panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]\n"
     "       panel_host --version\n"
     "  LIBRARY   the panel script library to load (e.g. Corvane.so)\n"
     "  SITE      the site file (JSON): instances, databases, information drivers, layouts\n"
-    "  SCENARIO  the steps to play; without it they are read from standard input\n";
+    "  SCENARIO  the steps to play; without it they are read from standard input\n"
+    "  --compare OTHER_LIBRARY\n"
+    "            play the same steps against both libraries and compare what crossed the boundary\n"
+    "exit status:\n"
+    "  0  every expectation held and the script kept the contract (--compare: the transcripts are the same)\n"
+    "  1  a FAIL or a contract ERROR (--compare: the transcripts differ)\n"
+    "  2  a bad input: arguments, site, layout or scenario file, a step that cannot be carried out, a "
+    "library\n"
+    "  3  the script crashed or ended the process\n";
 
 int summarize(const Runner& runner, const Transcript& transcript) {
     std::cout << "panel_host: " << transcript.failures() << " failed expectation"
@@ -36,11 +46,22 @@ int summarize(const Runner& runner, const Transcript& transcript) {
 }
 
 // Steps typed at a terminal: a bad line is reported and the session goes on; from a pipe it stops.
-int runInteractive(Runner& runner, Transcript& transcript) {
+int runInteractive(Runner& runner, Transcript& transcript, const std::string& library,
+                   const std::string& site) {
     bool terminal = ::isatty(STDIN_FILENO) != 0;
+    if (terminal) {
+        std::cout << "panel_host: " << library << " with " << site
+                  << "; type the steps (help lists them), end with Ctrl-D\n";
+    }
     std::string line;
     int lineNo = 0;
-    while (std::getline(std::cin, line)) {
+    for (;;) {
+        if (terminal) {
+            std::cout << "> " << std::flush;
+        }
+        if (!std::getline(std::cin, line)) {
+            break;
+        }
         ++lineNo;
         try {
             if (std::optional<Step> step = parseStep(line, "stdin", lineNo)) {
@@ -59,42 +80,138 @@ int runInteractive(Runner& runner, Transcript& transcript) {
     return summarize(runner, transcript);
 }
 
-int runFile(Runner& runner, Transcript& transcript, const std::vector<Step>& steps) {
+void playAll(Runner& runner, const std::vector<Step>& steps) {
     for (const Step& step : steps) {
         runner.run(step);
     }
     runner.finish();
-    return summarize(runner, transcript);
+}
+
+std::vector<Step> readScenarioFile(const std::string& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        throw InputError(path + ": is a directory");
+    }
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw InputError(path + ": cannot open the scenario file");
+    }
+    std::vector<Step> steps = readScenario(in, path);
+    if (steps.empty()) {
+        throw InputError(path + ": no steps");
+    }
+    return steps;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The transcript of one library played through the steps.
+std::vector<std::string> transcriptOf(const std::string& library, const Site& site,
+                                      const std::vector<Step>& steps) {
+    call_guard::setLibrary(library);
+    std::ostringstream out;
+    Transcript transcript(out);
+    {
+        Runner runner(site, library, transcript);
+        playAll(runner, steps);
+    }
+    return linesOf(out.str());
+}
+
+// The step line a transcript line belongs to.
+std::string stepOf(const std::vector<std::string>& lines, size_t at) {
+    for (size_t i = std::min(at + 1, lines.size()); i > 0; --i) {
+        if (lines[i - 1].compare(0, 3, "== ") == 0) {
+            return lines[i - 1];
+        }
+    }
+    return "(before the first step)";
+}
+
+int compare(const std::string& library, const std::string& other, const Site& site,
+            const std::vector<Step>& steps) {
+    std::vector<std::string> a = transcriptOf(library, site, steps);
+    std::vector<std::string> b = transcriptOf(other, site, steps);
+    size_t at = 0;
+    while (at < a.size() && at < b.size() && a[at] == b[at]) {
+        ++at;
+    }
+    if (at == a.size() && at == b.size()) {
+        std::cout << "panel_host: " << library << " and " << other << " are the same through the "
+                  << steps.size() << " steps (" << a.size() << " lines of transcript)\n";
+        return 0;
+    }
+    auto show = [&](const std::string& name, const std::vector<std::string>& lines) {
+        std::cout << name << "\n";
+        if (at < lines.size() && lines[at].compare(0, 3, "== ") == 0) {
+            std::cout << "    " << lines[at] << "\n";
+            return;
+        }
+        std::cout << "    in " << stepOf(lines, at) << "\n    "
+                  << (at < lines.size() ? lines[at] : "(the transcript has ended)") << "\n";
+    };
+    std::cout << "panel_host: the transcripts differ at line " << at + 1 << "\n";
+    show(library, a);
+    show(other, b);
+    return 1;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         std::cout << kUsage;
         return 0;
     }
-    if (argc == 2 && std::string(argv[1]) == "--version") {
+    if (args.size() == 1 && args[0] == "--version") {
         std::cout << "panel_host " ORVO_PRODUCT_VERSION "\n";
         return 0;
     }
-    if (argc < 3 || argc > 4) {
+    std::string other;
+    if (!args.empty() && args[0] == "--compare") {
+        if (args.size() < 2) {
+            std::cerr << "panel_host: --compare needs the other library\n" << kUsage;
+            return 2;
+        }
+        other = args[1];
+        args.erase(args.begin(), args.begin() + 2);
+    }
+    if (args.size() < 2 || args.size() > 3) {
         std::cerr << kUsage;
         return 2;
     }
     try {
-        Site site = readSiteFile(argv[2]);
+        Site site = readSiteFile(args[1]);
         std::vector<Step> steps;
-        if (argc == 4) {
-            std::ifstream in(argv[3]);
-            if (!in) {
-                throw InputError(std::string(argv[3]) + ": cannot open the scenario file");
+        if (args.size() == 3) {
+            steps = readScenarioFile(args[2]);
+        } else if (!other.empty()) {
+            steps = readScenario(std::cin, "stdin");
+            if (steps.empty()) {
+                throw InputError("stdin: no steps");
             }
-            steps = readScenario(in, argv[3]);
+        }
+        if (!other.empty()) {
+            return compare(args[0], other, site, steps);
         }
         Transcript transcript(std::cout);
-        Runner runner(site, argv[1], transcript);
-        int status = argc == 4 ? runFile(runner, transcript, steps) : runInteractive(runner, transcript);
+        Runner runner(site, args[0], transcript);
+        int status = 0;
+        if (args.size() == 3) {
+            playAll(runner, steps);
+            status = summarize(runner, transcript);
+        } else {
+            status = runInteractive(runner, transcript, args[0], args[1]);
+        }
         if (status == 1) {
             std::cerr << "panel_host: the run failed; see the ERROR and FAIL lines above\n";
         }

@@ -8,10 +8,11 @@ char* AnswerLedger::give(const std::string& text, const std::string& command) {
     std::unique_ptr<char[]> block(new char[text.size() + 1]);
     std::memcpy(block.get(), text.c_str(), text.size() + 1);
     char* pointer = block.get();
-    Entry entry;
+    // A freed answer's address may be handed out again; its old entry is gone with the call it ended in.
+    back_.erase(pointer);
+    Entry& entry = out_[pointer];
     entry.text = std::move(block);
     entry.command = command;
-    entries_[pointer] = std::move(entry);
     return pointer;
 }
 
@@ -21,41 +22,33 @@ AnswerLedger::HandBack AnswerLedger::handBack(const void* data) {
         result.known = true;
         return result;
     }
-    auto found = entries_.find(data);
-    if (found == entries_.end()) {
-        result.fault = "the script handed back a text this host never gave it";
+    auto again = back_.find(data);
+    if (again != back_.end()) {
+        result.known = true;
+        result.text = again->second.text.get();
+        result.fault = "the answer " + quotedText(result.text) + " to " + again->second.command +
+                       " was handed back twice";
         return result;
     }
-    Entry& entry = found->second;
-    result.known = true;
-    result.text = entry.text.get();
-    if (entry.state == State::Back) {
-        result.fault =
-            "the answer " + quotedText(result.text) + " to " + entry.command + " was handed back twice";
+    for (Entries* entries : {&out_, &late_}) {
+        auto found = entries->find(data);
+        if (found != entries->end()) {
+            result.known = true;
+            result.text = found->second.text.get();
+            back_.insert(entries->extract(found));
+            return result;
+        }
     }
-    entry.state = State::Back;
+    result.fault = "the script handed back a text this host never gave it";
     return result;
 }
 
 std::vector<std::string> AnswerLedger::overdue(const std::string& when) {
     std::vector<std::string> faults;
-    for (auto& item : entries_) {
-        Entry& entry = item.second;
-        if (entry.state == State::Out) {
-            entry.state = State::Overdue;
-            faults.push_back("the answer " + quotedText(entry.text.get()) + " to " + entry.command +
-                             " was not handed back " + when);
-        }
+    for (auto& item : out_) {
+        faults.push_back("the answer " + quotedText(item.second.text.get()) + " to " + item.second.command +
+                         " was not handed back " + when);
     }
+    late_.merge(out_);
     return faults;
-}
-
-size_t AnswerLedger::outstanding() const {
-    size_t count = 0;
-    for (const auto& item : entries_) {
-        if (item.second.state != State::Back) {
-            ++count;
-        }
-    }
-    return count;
 }

@@ -2,10 +2,13 @@
 
 #include "text.h"
 
-Control::Control(const ControlDecl& decl)
+Control::Control(const ControlDecl& decl, std::string* problem)
     : id_(decl.id), kind_(decl.kind), enabled_(decl.enabled), columns_(decl.columns) {
     for (const auto& param : decl.params) {
-        put(param.first + "=" + param.second);
+        std::string note = put(param.first + "=" + param.second);
+        if (problem != nullptr && problem->empty()) {
+            *problem = note;
+        }
     }
 }
 
@@ -27,7 +30,7 @@ std::string Control::put(const std::string& text) {
     if (kind_ == ControlKind::Picker && name == "index") {
         std::optional<int32_t> index = parseInt32(value);
         if (!index) {
-            return id_ + ": index " + quotedText(value) + " is not a number; ignored";
+            return id_ + ": index " + int32Problem(value) + "; ignored";
         }
         picked_ = *index < 0 ? -1 : *index;
         return "";

@@ -17,7 +17,9 @@
 
 class Control {
 public:
-    explicit Control(const ControlDecl& decl);
+    // The control as declared. When `problem` is given it receives what the host had to ignore among
+    // the declared parameters (a row that is not there, a bad number), or "".
+    explicit Control(const ControlDecl& decl, std::string* problem = nullptr);
 
     const std::string& id() const { return id_; }
     ControlKind kind() const { return kind_; }

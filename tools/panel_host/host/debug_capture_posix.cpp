@@ -13,32 +13,33 @@ DebugCapture::DebugCapture() {
         throw InputError("panel_host: cannot create a temporary file to catch the script's debug output");
     }
     ::unlink(name);
+    // Kept for the capture's life, so each call costs two descriptor switches and no more.
+    savedFd_ = ::dup(STDERR_FILENO);
 }
 
 DebugCapture::~DebugCapture() {
     end();
     ::close(fileFd_);
+    if (savedFd_ >= 0) {
+        ::close(savedFd_);
+    }
 }
 
 void DebugCapture::begin() {
-    if (savedFd_ >= 0) {
+    if (active_ || savedFd_ < 0) {
         return;
     }
     std::fflush(stderr);
-    savedFd_ = ::dup(STDERR_FILENO);
-    if (savedFd_ >= 0) {
-        ::dup2(fileFd_, STDERR_FILENO);
-    }
+    active_ = ::dup2(fileFd_, STDERR_FILENO) >= 0;
 }
 
 void DebugCapture::end() {
-    if (savedFd_ < 0) {
+    if (!active_) {
         return;
     }
     std::fflush(stderr);
     ::dup2(savedFd_, STDERR_FILENO);
-    ::close(savedFd_);
-    savedFd_ = -1;
+    active_ = false;
 }
 
 std::string DebugCapture::drain() {

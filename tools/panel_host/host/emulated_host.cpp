@@ -1,7 +1,9 @@
 #include "emulated_host.h"
 
 #include <cstdlib>
+#include <iostream>
 
+#include "input_error.h"
 #include "orvo_event_kind.h"
 #include "text.h"
 
@@ -22,11 +24,38 @@ void EmulatedHost::pullDebug() {
     }
 }
 
+void EmulatedHost::beginCall() {
+    std::lock_guard<std::mutex> lock(requestLock_);
+    calling_ = true;
+    callThread_ = std::this_thread::get_id();
+}
+
 void EmulatedHost::endOfCall() {
+    std::lock_guard<std::mutex> lock(requestLock_);
+    calling_ = false;
     pullDebug();
     for (const std::string& fault : ledger_.overdue("before the call into the script returned")) {
         transcript_.error(fault);
     }
+    ledger_.callEnded();
+}
+
+std::vector<std::string> EmulatedHost::takeStrayRequests() {
+    std::lock_guard<std::mutex> lock(requestLock_);
+    std::vector<std::string> strays;
+    strays.swap(strays_);
+    return strays;
+}
+
+void EmulatedHost::outliveRun() {
+    std::lock_guard<std::mutex> lock(requestLock_);
+    afterRun_ = true;
+}
+
+std::string EmulatedHost::takeInputFault() {
+    std::string fault;
+    fault.swap(inputFault_);
+    return fault;
 }
 
 bool EmulatedHost::takeRevertive(Revertive& out) {
@@ -38,10 +67,53 @@ bool EmulatedHost::takeRevertive(Revertive& out) {
     return true;
 }
 
+namespace {
+
+std::string describeRequest(const void* data, int32_t kind) {
+    if (kind == orvo_request_command && data != nullptr) {
+        return quotedText(static_cast<const char*>(data));
+    }
+    return "of kind " + std::to_string(kind);
+}
+
+}  // namespace
+
 intptr_t EmulatedHost::request(void* data, int32_t kind) {
+    std::lock_guard<std::mutex> lock(requestLock_);
     // Nothing may be thrown back into the script's frames.
     try {
+        if (afterRun_) {
+            std::cout.flush();
+            std::cerr << "panel_host: ERROR a request " << describeRequest(data, kind)
+                      << " as the process ended, after the run (the library could not be unloaded before the "
+                         "summary)\n";
+            std::_Exit(1);
+        }
+        if (!calling_) {
+            // Nothing is written now: the host may be drawing or the run may be over.
+            strays_.push_back("a request " + describeRequest(data, kind) +
+                              " while no call into the script was in progress; not carried out");
+            return 0;
+        }
         pullDebug();
+        if (std::this_thread::get_id() != callThread_) {
+            transcript_.error("a request " + describeRequest(data, kind) +
+                              " from a thread other than the one the host called the script on");
+        }
+        intptr_t result = carryOut(data, kind);
+        // What the script did so far is on record should it never return.
+        transcript_.flush();
+        return result;
+    } catch (const std::exception& error) {
+        transcript_.error(std::string("the host failed on this request: ") + error.what());
+    } catch (...) {
+        transcript_.error("the host failed on this request");
+    }
+    return 0;
+}
+
+intptr_t EmulatedHost::carryOut(void* data, int32_t kind) {
+    {
         if (kind == orvo_request_release) {
             AnswerLedger::HandBack back = ledger_.handBack(data);
             if (!back.fault.empty()) {
@@ -63,12 +135,7 @@ intptr_t EmulatedHost::request(void* data, int32_t kind) {
             transcript_.error(fault);
         }
         return command(static_cast<const char*>(data));
-    } catch (const std::exception& error) {
-        transcript_.error(std::string("the host failed on this request: ") + error.what());
-    } catch (...) {
-        transcript_.error("the host failed on this request");
     }
-    return 0;
 }
 
 intptr_t EmulatedHost::command(const std::string& text) {
@@ -129,7 +196,15 @@ intptr_t EmulatedHost::layout(const HostCommand& command, bool show) {
         transcript_.note(command.word + ": the extra field " + quotedText(command.texts[2]) +
                          " means nothing to this host");
     }
-    std::string problem = panels_.load(panelId, file, resolve(file), show);
+    std::string problem;
+    try {
+        problem = panels_.load(panelId, file, resolve(file), show);
+    } catch (const InputError& error) {
+        if (inputFault_.empty()) {
+            inputFault_ = error.what();
+        }
+        problem = error.what();
+    }
     if (!problem.empty()) {
         transcript_.note(command.word + " refused: " + problem);
         transcript_.result("0");
@@ -198,7 +273,10 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
         return giveAnswer(devices_.readName(n[0], n[1], n[2]), text);
     }
     if (word == "IR") {
-        if (!devices_.isInfoDriver(n[0])) {
+        if (n[1] > n[2]) {
+            transcript_.error("IR: the range " + std::to_string(n[1]) + " to " + std::to_string(n[2]) +
+                              " is empty; nothing registered");
+        } else if (!devices_.isInfoDriver(n[0])) {
             transcript_.note("IR: device " + std::to_string(n[0]) +
                              " is not an information driver; nothing registered");
         } else {
@@ -211,9 +289,14 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
         return 0;
     }
     if (word == "IP") {
+        if (!devices_.isInfoDriver(n[0])) {
+            transcript_.note("IP: device " + std::to_string(n[0]) +
+                             " is not an information driver; nothing polled");
+            return 0;
+        }
         std::string problem = devices_.pollProblem(n[0], n[1], n[2]);
         if (!problem.empty()) {
-            transcript_.note("IP: " + problem + "; nothing polled");
+            transcript_.error("IP: " + problem + "; nothing polled");
             return 0;
         }
         std::vector<Revertive> revertives = devices_.poll(n[0], n[1], n[2]);
@@ -235,7 +318,10 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
     if (word == "ET") {
         if (n.size() == 1) {
             timers_.stop(n[0]);
-        } else if (n[1] <= 0) {
+        } else if (n[1] == 0) {
+            transcript_.error("ET: interval 0; a script stops a timer with ET " + std::to_string(n[0]) +
+                              " alone");
+        } else if (n[1] < 0) {
             transcript_.note("ET: interval " + std::to_string(n[1]) + " is not positive; ignored");
         } else {
             timers_.start(n[0], n[1]);

@@ -6,10 +6,20 @@
 // delivered from inside request(); the runner delivers them when the script is idle, as a real host
 // does. A command the host cannot make sense of is a fault of the script: an ERROR line, and the host
 // carries on. The host owns its model; it does not own the transcript or the debug capture.
+//
+// Requests are serialised by a lock, so a script that calls from a thread of its own cannot corrupt the
+// host; such a request is an ERROR. A request while no call into the script is in progress (from a
+// thread the script left running, or a static destructor as the library unloads) is not carried out:
+// it is kept and reported by takeStrayRequests(). The host object stays valid until it dies, which is
+// after the library has been closed. A layout file that exists but cannot be read is a bad input, not a
+// fault of the script; the host refuses the layout and keeps the message for takeInputFault().
 #pragma once
 
 #include <deque>
+#include <mutex>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "answer_ledger.h"
 #include "debug_capture.h"
@@ -21,7 +31,7 @@
 #include "timers.h"
 #include "transcript.h"
 
-class EmulatedHost : public orvo_host {
+class EmulatedHost final : public orvo_host {
 public:
     EmulatedHost(const Site& site, Transcript& transcript);
 
@@ -30,9 +40,20 @@ public:
 
     // The capture to read before each command so debug lines land between the commands in order.
     void setDebugCapture(DebugCapture* capture) { capture_ = capture; }
+    // Before each call into the script, on the thread that makes it.
+    void beginCall();
     // After each call into the script: the debug text still in the capture, and answers not handed
     // back, which were due by now.
     void endOfCall();
+
+    // Requests that came while no call into the script was in progress, as ERROR texts; emptied.
+    std::vector<std::string> takeStrayRequests();
+    // The message of a layout file that exists but could not be read, or ""; emptied.
+    std::string takeInputFault();
+    // The run is over but the library is still loaded, so its exit-time code may still call: any
+    // request from now on fails the process at once (status 1), with the breach on standard error. The
+    // host must then stay alive to the end of the process; it touches nothing it does not own.
+    void outliveRun();
 
     // Revertives waiting for the script to be idle, oldest first.
     bool takeRevertive(Revertive& out);
@@ -46,6 +67,7 @@ public:
 
 private:
     void pullDebug();
+    intptr_t carryOut(void* data, int32_t kind);
     intptr_t command(const std::string& text);
     intptr_t execute(const HostCommand& command, const std::string& text);
     intptr_t layout(const HostCommand& command, bool show);
@@ -63,4 +85,11 @@ private:
     AnswerLedger ledger_;
     std::deque<Revertive> pending_;
     bool closed_ = false;
+    std::string inputFault_;
+
+    std::mutex requestLock_;  // guards everything a request touches, and the three below
+    bool calling_ = false;
+    std::thread::id callThread_;
+    std::vector<std::string> strays_;
+    bool afterRun_ = false;
 };

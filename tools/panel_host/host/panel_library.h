@@ -23,12 +23,18 @@ public:
     PanelLibrary(const PanelLibrary&) = delete;
     PanelLibrary& operator=(const PanelLibrary&) = delete;
 
+    // Closes the library. False when it is still loaded after that (a library that cannot be unloaded
+    // keeps its exit-time code for the end of the process). Call it once; the object only dies after.
+    bool unload();
+
     // The export; never null.
     LoadScriptFunction loadScript() const { return loadScript_; }
 
 private:
-    PanelLibrary(void* handle, LoadScriptFunction loadScript) : handle_(handle), loadScript_(loadScript) {}
+    PanelLibrary(void* handle, LoadScriptFunction loadScript, std::string path)
+        : handle_(handle), loadScript_(loadScript), path_(std::move(path)) {}
 
     void* handle_;
     LoadScriptFunction loadScript_;
+    std::string path_;  // as the loader was given it
 };

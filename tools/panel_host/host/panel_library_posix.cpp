@@ -19,9 +19,24 @@ std::unique_ptr<PanelLibrary> PanelLibrary::open(const std::string& path) {
         throw InputError(path + ": the library has no export load_orvo_client_script");
     }
     auto loadScript = reinterpret_cast<LoadScriptFunction>(symbol);
-    return std::unique_ptr<PanelLibrary>(new PanelLibrary(handle, loadScript));
+    return std::unique_ptr<PanelLibrary>(new PanelLibrary(handle, loadScript, where));
+}
+
+bool PanelLibrary::unload() {
+    if (handle_ == nullptr) {
+        return true;
+    }
+    ::dlclose(handle_);
+    handle_ = nullptr;
+    // A library with symbols the loader must keep unique stays in the process until it ends.
+    void* still = ::dlopen(path_.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (still != nullptr) {
+        ::dlclose(still);
+        return false;
+    }
+    return true;
 }
 
 PanelLibrary::~PanelLibrary() {
-    ::dlclose(handle_);
+    unload();
 }

@@ -57,7 +57,8 @@ std::unique_ptr<PanelLibrary> PanelLibrary::open(const std::string& path) {
     // A library that cannot be loaded is an error text here, not a dialog box waiting for an operator.
     DWORD oldMode = 0;
     ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
-    HMODULE module = ::LoadLibraryA(fullPath(path).c_str());
+    std::string full = fullPath(path);
+    HMODULE module = ::LoadLibraryA(full.c_str());
     DWORD loadError = ::GetLastError();
     ::SetThreadErrorMode(oldMode, nullptr);
     if (module == nullptr) {
@@ -69,9 +70,18 @@ std::unique_ptr<PanelLibrary> PanelLibrary::open(const std::string& path) {
         throw InputError(path + ": the library has no export load_orvo_client_script");
     }
     auto loadScript = reinterpret_cast<LoadScriptFunction>(reinterpret_cast<void*>(symbol));
-    return std::unique_ptr<PanelLibrary>(new PanelLibrary(module, loadScript));
+    return std::unique_ptr<PanelLibrary>(new PanelLibrary(module, loadScript, full));
+}
+
+bool PanelLibrary::unload() {
+    if (handle_ == nullptr) {
+        return true;
+    }
+    ::FreeLibrary(static_cast<HMODULE>(handle_));
+    handle_ = nullptr;
+    return ::GetModuleHandleA(path_.c_str()) == nullptr;
 }
 
 PanelLibrary::~PanelLibrary() {
-    ::FreeLibrary(static_cast<HMODULE>(handle_));
+    unload();
 }

@@ -1,5 +1,7 @@
 #include "panels.h"
 
+#include <filesystem>
+
 #include "input_error.h"
 
 Control* Panel::find(const std::string& controlId) {
@@ -13,11 +15,26 @@ Control* Panel::find(const std::string& controlId) {
 
 std::string Panels::load(const std::string& panelId, const std::string& file, const std::string& path,
                          bool show) {
-    Layout layout;
-    try {
-        layout = readLayoutFile(path, file);
-    } catch (const InputError& error) {
-        return error.what();
+    // A missing layout is the script's business (it named it); one that is there but unreadable is a
+    // bad input of the run.
+    std::error_code ignored;
+    if (!std::filesystem::exists(path, ignored)) {
+        return file + ": no such layout file";
+    }
+    Layout layout = readLayoutFile(path, file);
+    std::vector<Control> controls;
+    for (const ControlDecl& decl : layout.controls) {
+        std::string problem;
+        controls.emplace_back(decl, &problem);
+        if (!problem.empty()) {
+            // The host's note says what it would do at run time; in a layout it is simply wrong.
+            const std::string ignored = "; ignored";
+            if (problem.size() > ignored.size() &&
+                problem.compare(problem.size() - ignored.size(), ignored.size(), ignored) == 0) {
+                problem.resize(problem.size() - ignored.size());
+            }
+            throw InputError(file + ":" + std::to_string(decl.line) + ": " + problem);
+        }
     }
     auto existing = panels_.find(panelId);
     if (show && existing != panels_.end() && existing->second.file == file) {
@@ -29,10 +46,8 @@ std::string Panels::load(const std::string& panelId, const std::string& file, co
     panel.file = file;
     panel.title = layout.title;
     panel.shown = show;
-    for (const ControlDecl& decl : layout.controls) {
-        panel.controls.emplace_back(decl);
-    }
-    panels_[panelId] = panel;
+    panel.controls = std::move(controls);
+    panels_[panelId] = std::move(panel);
     return "";
 }
 

@@ -28,7 +28,8 @@ public:
     // looks for it. PI loads the layout afresh. PS shows the panel; it loads it afresh only when the
     // panel was not loaded from that file already, so what the script put into the controls before
     // showing stays. Returns "" on success, else why the layout was refused (the panel is then
-    // unchanged).
+    // unchanged): a missing file. A file that is there but cannot be read or declares what the host
+    // cannot build is an InputError "file:line: ...".
     std::string load(const std::string& panelId, const std::string& file, const std::string& path, bool show);
 
     Panel* find(const std::string& panelId);

@@ -1,5 +1,42 @@
 #include "script_session.h"
 
+#include "call_guard.h"
+
+// The script's table as the host calls it, entry by entry, declared here so that every call goes
+// through the script's own table. The contract's class could not serve: on Windows its entry 0 is final,
+// so a call through it would run the contract's own code instead of the script's; elsewhere its
+// destructor may not throw, so an exception a script lets out of its destructor would end the process on
+// the spot instead of reaching the host's handler. The class has external linkage on purpose: no class
+// here derives from it, and a compiler that could see every class that does would take a call through
+// it for unreachable.
+class ScriptEntries {
+public:
+#if defined(_WIN32)
+    virtual void* scalarDeletingDestructor(uint32_t flags) = 0;
+#else
+    virtual ~ScriptEntries() noexcept(false) = default;
+#endif
+    virtual char* notify(void* data, int32_t kind) = 0;
+};
+
+namespace {
+
+// The call goes through a table the object was not built with, which the vptr check would take for a
+// fault; the entries are the same ones.
+#if defined(__clang__) || defined(__GNUC__)
+__attribute__((no_sanitize("vptr")))
+#endif
+void destroy(orvo_client_callback* script) {
+#if defined(_WIN32)
+    // As the host deletes it: through entry 0 of its table, the scalar deleting destructor.
+    reinterpret_cast<ScriptEntries*>(script)->scalarDeletingDestructor(orvo_msvc_free_memory);
+#else
+    delete reinterpret_cast<ScriptEntries*>(script);
+#endif
+}
+
+}  // namespace
+
 ScriptSession::ScriptSession(const PanelLibrary& library, EmulatedHost& host, Transcript& transcript)
     : library_(library), host_(host), transcript_(transcript) {
     host_.setDebugCapture(&capture_);
@@ -10,18 +47,30 @@ ScriptSession::~ScriptSession() {
     host_.setDebugCapture(nullptr);
 }
 
-bool ScriptSession::start(const std::string& basePath) {
+void ScriptSession::beginCall(const std::string& call) {
+    transcript_.flush();
+    host_.beginCall();
+    call_guard::enter(call);
     capture_.begin();
+}
+
+void ScriptSession::endCall() {
+    capture_.end();
+    call_guard::leave();
+    host_.endOfCall();
+}
+
+bool ScriptSession::start(const std::string& basePath) {
+    beginCall("the export");
     try {
         script_ = library_.loadScript()(&host_, basePath.c_str());
     } catch (...) {
         script_ = nullptr;
-        capture_.end();
+        endCall();
         transcript_.error("the export threw an exception into the host");
         return false;
     }
-    capture_.end();
-    host_.endOfCall();
+    endCall();
     if (script_ == nullptr) {
         transcript_.error("the export returned no script object");
         return false;
@@ -34,17 +83,20 @@ char* ScriptSession::notify(void* data, int32_t kind) {
         return nullptr;
     }
     char* result = nullptr;
-    capture_.begin();
+    beginCall("notify kind " + std::to_string(kind));
     try {
         result = script_->notify(data, kind);
     } catch (...) {
-        capture_.end();
-        host_.endOfCall();
+        endCall();
         transcript_.error("notify threw an exception into the host");
         return nullptr;
     }
-    capture_.end();
-    host_.endOfCall();
+    endCall();
+    if (result != nullptr && kind != orvo_event_parent) {
+        transcript_.error("notify of kind " + std::to_string(kind) +
+                          " returned a text; only a parent request (kind 3) may");
+        return nullptr;
+    }
     return result;
 }
 
@@ -55,19 +107,15 @@ void ScriptSession::stop() {
     orvo_client_callback* script = script_;
     script_ = nullptr;
     host_.dropPendingRevertives();
-    capture_.begin();
+    beginCall("the destructor");
     try {
-#if defined(_WIN32)
-        // As the host deletes it: through entry 0 of its table, the scalar deleting destructor.
-        script->scalarDeletingDestructor(orvo_msvc_free_memory);
-#else
-        delete script;
-#endif
+        destroy(script);
     } catch (...) {
+        endCall();
         transcript_.error("the script's destructor threw an exception into the host");
+        return;
     }
-    capture_.end();
-    host_.endOfCall();
+    endCall();
     if (!host_.closed()) {
         transcript_.error("the script ended without sending AS");
     }

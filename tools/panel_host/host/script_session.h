@@ -1,7 +1,9 @@
 // ScriptSession: the one script object of a run, from the export's call to its destruction.
 //
 // Every call into the script (the export, notify, the destructor) goes through here, so each one runs
-// with the script's debug output caught and ends with the host's end-of-call checks. The session owns
+// with the transcript flushed, the call guard told what is running, the script's debug output caught,
+// and ends with the host's end-of-call checks. An exception the script lets out, and a text notify
+// returns for any kind but a parent request, are ERRORs in the transcript. The session owns
 // the script object and deletes it in stop() (or its own destructor); it does not own the library, which
 // must outlive it, nor the host.
 #pragma once
@@ -10,6 +12,7 @@
 
 #include "debug_capture.h"
 #include "emulated_host.h"
+#include "orvo_event_kind.h"
 #include "panel_library.h"
 
 class ScriptSession {
@@ -28,6 +31,9 @@ public:
     bool running() const { return script_ != nullptr; }
 
 private:
+    void beginCall(const std::string& call);
+    void endCall();
+
     const PanelLibrary& library_;
     EmulatedHost& host_;
     Transcript& transcript_;

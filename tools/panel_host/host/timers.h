@@ -2,13 +2,16 @@
 //
 // The clock only moves when a scenario advances it. A running timer falls due every `interval` units
 // from the moment it was (re)started; nextDue() names the earliest due tick up to a time, in order of
-// due time and then of starting, so ticks of several timers interleave as a real host's would. Timers
-// never call the script: the runner asks for the next due tick, delivers it, then calls ticked().
+// due time and then of starting, so ticks of several timers interleave as a real host's would. The due
+// ticks are kept in order, so starting, stopping and each tick cost O(log n) in the running timers.
+// Timers never call the script: the runner asks for the next due tick, delivers it, then calls ticked().
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
+#include <tuple>
 
 class Timers {
 public:
@@ -39,7 +42,11 @@ private:
         int64_t due = 0;
         uint64_t startOrder = 0;
     };
+    using DueKey = std::tuple<int64_t, uint64_t, int32_t>;  // due time, start order, id
+    static DueKey keyOf(int32_t id, const Timer& timer) { return {timer.due, timer.startOrder, id}; }
+
     std::map<int32_t, Timer> timers_;
+    std::set<DueKey> due_;  // one entry for each running timer, earliest first
     int64_t now_ = 0;
     uint64_t starts_ = 0;
 };

@@ -42,6 +42,7 @@ ControlDecl parseControl(const std::vector<std::string>& words, ControlKind kind
     ControlDecl decl;
     decl.kind = kind;
     decl.id = words[1];
+    bool columns = false;
     if (decl.id.find('=') != std::string::npos || decl.id.find('\'') != std::string::npos) {
         throw InputError(where + "control id " + quotedText(decl.id) + " may not hold '=' or a quote");
     }
@@ -56,6 +57,13 @@ ControlDecl parseControl(const std::vector<std::string>& words, ControlKind kind
             if (kind != ControlKind::List) {
                 throw InputError(where + "only a list has columns");
             }
+            if (columns) {
+                throw InputError(where + "columns given twice");
+            }
+            if (value.empty()) {
+                throw InputError(where + "columns= needs the column titles");
+            }
+            columns = true;
             decl.columns = splitAt(value, ',');
         } else if (name == "enabled") {
             if (value != "0" && value != "1") {
@@ -84,6 +92,9 @@ Layout parseLayout(const std::string& text, const std::string& displayName) {
     while (std::getline(in, line)) {
         ++lineNo;
         std::string where = displayName + ":" + std::to_string(lineNo) + ": ";
+        if (lineNo == 1 && startsWith(line, "\xEF\xBB\xBF")) {
+            line.erase(0, 3);
+        }
         std::string content = trim(line);
         if (content.empty() || content[0] == '#') {
             continue;
@@ -99,10 +110,11 @@ Layout parseLayout(const std::string& text, const std::string& displayName) {
         }
         ControlKind kind;
         if (!kindFromWord(words[0], kind)) {
-            throw InputError(where + "unknown declaration " + quotedText(words[0]) +
+            throw InputError(where + "unknown declaration " + quotedBytes(words[0]) +
                              " (expected title, button, list or picker)");
         }
         ControlDecl decl = parseControl(words, kind, where);
+        decl.line = lineNo;
         if (!ids.insert(decl.id).second) {
             throw InputError(where + "control " + decl.id + " is declared twice");
         }
@@ -113,6 +125,9 @@ Layout parseLayout(const std::string& text, const std::string& displayName) {
 
 Layout readLayoutFile(const std::string& path, const std::string& displayName) {
     std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        throw InputError(displayName + ": is a directory");
+    }
     if (!std::filesystem::is_regular_file(path, ignored)) {
         throw InputError(displayName + ": no such layout file");
     }

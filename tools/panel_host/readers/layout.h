@@ -10,7 +10,9 @@
 //
 // A name=value pair sets a control parameter at load time; "enabled=0" loads the control disabled.
 // Ids are unique within a file. parseLayout() throws InputError "file:line: what is wrong" and never
-// returns a partial layout; it touches no files (readLayoutFile() does the reading).
+// returns a partial layout; it touches no files (readLayoutFile() does the reading). A UTF-8 byte order
+// mark at the start is skipped. Whether a parameter's value suits its control (a row to select, a cell
+// of the list) is the control's business when the host builds it.
 #pragma once
 
 #include <string>
@@ -25,6 +27,7 @@ struct ControlDecl {
     std::vector<std::string> columns;                         // lists only
     std::vector<std::pair<std::string, std::string>> params;  // initial parameters, in file order
     bool enabled = true;
+    int line = 0;  // where it is declared, for what the host says about its parameters
 };
 
 struct Layout {
@@ -34,7 +37,7 @@ struct Layout {
 
 Layout parseLayout(const std::string& text, const std::string& displayName);
 
-// Reads the file at `path`; a missing or unreadable file is an InputError "path: cannot open ...".
+// Reads the file at `path`; a missing, unreadable or directory path is an InputError naming it.
 Layout readLayoutFile(const std::string& path, const std::string& displayName);
 
 const char* controlKindName(ControlKind kind);

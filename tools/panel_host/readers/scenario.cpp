@@ -1,5 +1,7 @@
 #include "scenario.h"
 
+#include <cctype>
+
 #include "input_error.h"
 #include "text.h"
 
@@ -35,13 +37,35 @@ public:
         return w;
     }
 
-    int32_t number(const std::string& need) {
-        std::string w = required(need);
-        std::optional<int32_t> value = parseInt32(w);
-        if (!value) {
-            fail(quotedText(w) + " is not a whole number");
+    int32_t number(const std::string& need) { return toNumber(required(need)); }
+
+    int32_t toNumber(const std::string& w) const {
+        std::string problem = int32Problem(w);
+        if (!problem.empty()) {
+            fail(problem);
         }
-        return *value;
+        return *parseInt32(w);
+    }
+
+    // An optional control id in front of `numbers` numbers: a first word that is not a number (nor
+    // `keep`, such as "none") names the control when the numbers follow it; else it is left for them.
+    std::string optionalId(int numbers, const std::string& keep = "") {
+        size_t before = pos_;
+        std::string id = word();
+        bool numberLike =
+            !id.empty() && (std::isdigit(static_cast<unsigned char>(id[0])) != 0 || id[0] == '-');
+        bool isId = !id.empty() && !numberLike && id != keep;
+        for (int i = 0; isId && i < numbers; ++i) {
+            std::string w = word();
+            isId = parseInt32(w) || (w == keep && !keep.empty());
+        }
+        if (!isId) {
+            pos_ = before;
+            return "";
+        }
+        pos_ = before;
+        word();
+        return id;
     }
 
     std::string rest() {
@@ -71,6 +95,8 @@ private:
     std::string where_;
     size_t pos_ = 0;
 };
+
+const char* const kByteOrderMark = "\xEF\xBB\xBF";
 
 const char* const kExpectKinds =
     "sent, not sent, no more commands, debug, no debug, note, cell, param, enabled, disabled, answer, no "
@@ -106,6 +132,7 @@ void parseExpect(LineReader& in, Step& step) {
         return;
     } else if (what == "cell") {
         step.kind = StepKind::ExpectCell;
+        step.name = in.optionalId(2);
         step.first = in.number("expect cell needs a row (1 for the top row), a cell number and the text");
         step.second = in.number("expect cell needs a cell number after the row");
         step.text = in.rest();
@@ -124,7 +151,7 @@ void parseExpect(LineReader& in, Step& step) {
     } else if (what.empty()) {
         in.fail(std::string("expect needs what to check: ") + kExpectKinds);
     } else {
-        in.fail("expect cannot check " + quotedText(what) + "; it checks " + kExpectKinds);
+        in.fail("expect cannot check " + quotedBytes(what) + "; it checks " + kExpectKinds);
     }
     step.text = in.rest();
     if (step.text.empty() && step.kind != StepKind::ExpectAnswer) {
@@ -165,28 +192,40 @@ std::optional<Step> parseStep(const std::string& line, const std::string& file, 
     step.source = content;
     LineReader in(content, step.where());
     std::string word = in.word();
-    if (word == "start" || word == "stop" || word == "show") {
-        step.kind = word == "start" ? StepKind::Start : word == "stop" ? StepKind::Stop : StepKind::Show;
+    if (word == "start" || word == "stop" || word == "show" || word == "help" || word == "record") {
+        step.kind = word == "start"  ? StepKind::Start
+                    : word == "stop" ? StepKind::Stop
+                    : word == "show" ? StepKind::Show
+                    : word == "help" ? StepKind::Help
+                                     : StepKind::Record;
         in.end(word);
+    } else if (word == "integer") {
+        step.kind = StepKind::Integer;
+        step.first = in.number("integer needs the number to deliver");
+        in.end("integer");
     } else if (word == "press") {
         step.kind = StepKind::Press;
         step.name = in.required("press needs a control id");
         step.text = in.rest();
     } else if (word == "select") {
         step.kind = StepKind::Select;
+        step.name = in.optionalId(1, "none");
         std::string row = in.required("select needs a row number (1 for the top row) or none");
         if (row == "none") {
             step.none = true;
         } else {
-            std::optional<int32_t> value = parseInt32(row);
-            if (!value || *value < 1) {
+            if (!parseInt32(row) && int32Problem(row).find("out of range") == std::string::npos) {
                 in.fail("select needs a row number (1 for the top row) or none, not " + quotedText(row));
             }
-            step.first = *value;
+            step.first = in.toNumber(row);
+            if (step.first < 1) {
+                in.fail("select needs a row number (1 for the top row) or none, not " + quotedText(row));
+            }
         }
         in.end("select");
     } else if (word == "pick") {
         step.kind = StepKind::Pick;
+        step.name = in.optionalId(1);
         step.first = in.number("pick needs the number to choose");
         in.end("pick");
     } else if (word == "advance") {
@@ -222,7 +261,7 @@ std::optional<Step> parseStep(const std::string& line, const std::string& file, 
     } else if (word == "expect") {
         parseExpect(in, step);
     } else {
-        in.fail("unknown step " + quotedText(word));
+        in.fail("unknown step " + quotedBytes(word));
     }
     return step;
 }
@@ -233,9 +272,43 @@ std::vector<Step> readScenario(std::istream& in, const std::string& file) {
     int lineNo = 0;
     while (std::getline(in, line)) {
         ++lineNo;
+        if (lineNo == 1 && startsWith(line, kByteOrderMark)) {
+            line.erase(0, std::string(kByteOrderMark).size());
+        }
         if (std::optional<Step> step = parseStep(line, file, lineNo)) {
             steps.push_back(*step);
         }
     }
     return steps;
+}
+
+const char* scenarioHelp() {
+    return "steps:\n"
+           "  start                              create the script through the export\n"
+           "  stop                               destroy the script\n"
+           "  press CONTROL [MESSAGE]            a button event from the control (e.g. press Dest index=12)\n"
+           "  select [LIST] ROW|none             choose a row of the list (1 for the top row) and send its "
+           "event\n"
+           "  pick [PICKER] N                    set the picker to N and send its event\n"
+           "  advance UNITS                      move the clock on, delivering the timer ticks due\n"
+           "  tick ID                            deliver one tick of timer ID now\n"
+           "  request TEXT                       a parent request; its answer is shown and handed back\n"
+           "  revertive DEVICE SLOT [TEXT]       deliver a revertive now\n"
+           "  integer N                          an integer event (kind 7) carrying N\n"
+           "  record                             a record event (kind 6)\n"
+           "  silent DEVICE SLOT                 the slot stops reporting\n"
+           "  unknown NAME                       the host forgets the instance name\n"
+           "  show                               draw the panels\n"
+           "  help                               this list\n"
+           "checks (on what the step before them did):\n"
+           "  expect sent COMMAND                the script sent the command (TEXT... matches a beginning)\n"
+           "  expect not sent COMMAND            it did not send it\n"
+           "  expect no more commands            it sent nothing more\n"
+           "  expect debug TEXT                  it wrote the debug line\n"
+           "  expect no debug                    it wrote no more debug lines\n"
+           "  expect note TEXT                   the host noted the text\n"
+           "  expect cell [LIST] ROW CELL TEXT   the list's cell holds the text\n"
+           "  expect param CONTROL NAME VALUE    TG of the parameter would report the value\n"
+           "  expect enabled|disabled CONTROL    the control is in that state\n"
+           "  expect answer TEXT | no answer     the last parent request was answered so\n";
 }

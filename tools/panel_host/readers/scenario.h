@@ -26,9 +26,12 @@ enum class StepKind {
     Tick,
     Request,
     Revertive,
+    Integer,
+    Record,
     Silent,
     Unknown,
     Show,
+    Help,
     ExpectSent,
     ExpectNotSent,
     ExpectNoMoreCommands,
@@ -48,7 +51,8 @@ struct Step {
     std::string file;
     int line = 0;
     std::string source;  // the line as written, for the transcript
-    std::string name;    // control id or instance name
+    std::string name;    // control id (for select, pick and expect cell: "" for the first list or picker)
+                         // or instance name
     std::string param;   // parameter name (expect param)
     std::string text;    // message, request, command or expected text
     int32_t first = 0;   // row, number, units, id or device
@@ -62,5 +66,9 @@ struct Step {
 
 std::optional<Step> parseStep(const std::string& line, const std::string& file, int lineNo);
 
-// Every step of a scenario, parsed before any is run so a bad line costs nothing.
+// Every step of a scenario, parsed before any is run so a bad line costs nothing. A UTF-8 byte order
+// mark at the start is skipped.
 std::vector<Step> readScenario(std::istream& in, const std::string& file);
+
+// The steps and checks, one line each, as the help step prints them.
+const char* scenarioHelp();

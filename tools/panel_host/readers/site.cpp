@@ -1,9 +1,12 @@
 #include "site.h"
 
+#include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <vector>
 
 #include "input_error.h"
 #include "text.h"
@@ -68,12 +71,20 @@ public:
     std::map<int32_t, std::string> numberedTexts(const json& value, const std::string& where) const {
         expectObject(value, where);
         std::map<int32_t, std::string> out;
+        std::map<int32_t, std::string> keys;  // as written
         for (auto it = value.begin(); it != value.end(); ++it) {
-            std::optional<int32_t> key = parseInt32(it.key());
-            if (!key) {
-                fail(where, "key " + quotedText(it.key()) + " is not a whole number");
+            std::string problem = int32Problem(it.key());
+            if (!problem.empty()) {
+                fail(where, "key " + problem);
             }
-            out[*key] = text(it.value(), where + "." + quotedText(it.key()));
+            int32_t key = *parseInt32(it.key());
+            auto earlier = keys.find(key);
+            if (earlier != keys.end()) {
+                fail(where, "keys " + quotedText(earlier->second) + " and " + quotedText(it.key()) +
+                                " are the same number");
+            }
+            keys[key] = it.key();
+            out[key] = text(it.value(), where + "." + quotedText(it.key()));
         }
         return out;
     }
@@ -202,19 +213,114 @@ std::string syntaxMessage(const json::parse_error& error, const std::string& tex
     return std::to_string(line) + ": " + message;
 }
 
+// Finds what the JSON parser would let pass silently: a key given twice in one object (the later one
+// would win) and a NUL inside a text. The parser reports each key and value as it reads them; the
+// places are kept as a stack of paths such as infodrivers[0].slots.
+class StrictnessCheck {
+public:
+    explicit StrictnessCheck(const std::string& displayName) : name_(displayName) {}
+
+    bool operator()(int /*depth*/, json::parse_event_t event, json& parsed) {
+        switch (event) {
+            case json::parse_event_t::object_start:
+            case json::parse_event_t::array_start:
+                frames_.push_back(Frame{childPath(), event == json::parse_event_t::array_start, 0, "", {}});
+                break;
+            case json::parse_event_t::object_end:
+            case json::parse_event_t::array_end:
+                frames_.pop_back();
+                finishValue();
+                break;
+            case json::parse_event_t::key: {
+                Frame& frame = frames_.back();
+                std::string key = parsed.get<std::string>();
+                noNul(key, frame.path);
+                if (!frame.keys.insert(key).second) {
+                    fail(frame.path, "key " + quotedText(key) + " is given twice");
+                }
+                frame.key = key;
+                break;
+            }
+            case json::parse_event_t::value:
+                if (parsed.is_string()) {
+                    noNul(parsed.get<std::string>(), childPath());
+                }
+                finishValue();
+                break;
+        }
+        return true;
+    }
+
+private:
+    struct Frame {
+        std::string path;
+        bool array = false;
+        size_t index = 0;
+        std::string key;
+        std::set<std::string> keys;
+    };
+
+    // The path of the value being read in the innermost container.
+    std::string childPath() const {
+        if (frames_.empty()) {
+            return "";
+        }
+        const Frame& frame = frames_.back();
+        if (frame.array) {
+            return frame.path + "[" + std::to_string(frame.index) + "]";
+        }
+        return frame.path.empty() ? frame.key : frame.path + "." + quotedText(frame.key);
+    }
+
+    void finishValue() {
+        if (!frames_.empty() && frames_.back().array) {
+            ++frames_.back().index;
+        }
+    }
+
+    void noNul(const std::string& text, const std::string& where) const {
+        if (text.find('\0') != std::string::npos) {
+            fail(where, "a NUL character in " + quotedText(text));
+        }
+    }
+
+    [[noreturn]] void fail(const std::string& where, const std::string& what) const {
+        throw InputError(name_ + ": " + (where.empty() ? "" : where + ": ") + what);
+    }
+
+    std::string name_;
+    std::vector<Frame> frames_;
+};
+
 }  // namespace
 
 Site parseSite(const std::string& text, const std::string& displayName, const std::string& siteDir) {
+    size_t nul = text.find('\0');
+    if (nul != std::string::npos) {
+        throw InputError(displayName + ":" +
+                         std::to_string(1 + std::count(text.begin(), text.begin() + nul, '\n')) +
+                         ": a NUL byte");
+    }
     json root;
     try {
-        root = json::parse(text);
+        root = json::parse(text, StrictnessCheck(displayName));
     } catch (const json::parse_error& error) {
         throw InputError(displayName + ":" + syntaxMessage(error, text));
+    } catch (const json::exception& error) {
+        // A number too large for the reader (1e400), without a place to point at.
+        std::string message = error.what();
+        size_t tagEnd = message.find("] ");
+        throw InputError(displayName + ": " +
+                         (tagEnd == std::string::npos ? message : message.substr(tagEnd + 2)));
     }
     return SiteReader(displayName).read(root, siteDir);
 }
 
 Site readSiteFile(const std::string& path) {
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored)) {
+        throw InputError(path + ": is a directory");
+    }
     std::ifstream in(path, std::ios::binary);
     if (!in) {
         throw InputError(path + ": cannot open the site file");

@@ -83,19 +83,23 @@ std::vector<std::string> splitAt(const std::string& text, char separator) {
     return parts;
 }
 
-std::string quotedText(const std::string& text) {
-    std::string out = "\"";
+namespace {
+
+// `quoting`: '"' and '\\' are escaped too; `allBytes`: so is every byte outside printable ASCII.
+std::string escaped(const std::string& text, bool quoting, bool allBytes) {
+    std::string out;
     for (char c : text) {
         unsigned char u = static_cast<unsigned char>(c);
         if (c == '\n') {
             out += "\\n";
+        } else if (c == '\r') {
+            out += "\\r";
         } else if (c == '\t') {
             out += "\\t";
-        } else if (c == '"') {
-            out += "\\\"";
-        } else if (c == '\\') {
-            out += "\\\\";
-        } else if (u < 0x20 || u == 0x7f) {
+        } else if (quoting && (c == '"' || c == '\\')) {
+            out += '\\';
+            out += c;
+        } else if (u < 0x20 || u == 0x7f || (allBytes && u >= 0x80)) {
             char code[8];
             std::snprintf(code, sizeof code, "\\x%02x", u);
             out += code;
@@ -103,8 +107,36 @@ std::string quotedText(const std::string& text) {
             out += c;
         }
     }
-    out += '"';
     return out;
+}
+
+}  // namespace
+
+std::string quotedText(const std::string& text) {
+    return "\"" + escaped(text, true, false) + "\"";
+}
+
+std::string quotedBytes(const std::string& text) {
+    return "\"" + escaped(text, true, true) + "\"";
+}
+
+std::string escapedControls(const std::string& text) {
+    return escaped(text, false, false);
+}
+
+std::string int32Problem(const std::string& text) {
+    if (parseInt32(text)) {
+        return "";
+    }
+    size_t digits = text.size() > 0 && text[0] == '-' ? 1 : 0;
+    bool allDigits = text.size() > digits;
+    for (size_t i = digits; i < text.size(); ++i) {
+        allDigits = allDigits && text[i] >= '0' && text[i] <= '9';
+    }
+    if (allDigits) {
+        return quotedText(text) + " is out of range (-2147483648 to 2147483647)";
+    }
+    return quotedText(text) + " is not a whole number";
 }
 
 bool startsWith(const std::string& text, const std::string& prefix) {

@@ -24,5 +24,17 @@ std::vector<std::string> splitAt(const std::string& text, char separator);
 // transcript shows exactly what crossed the boundary.
 std::string quotedText(const std::string& text);
 
+// The text as it is, but with line feed, carriage return, tab and other control characters written as
+// \n, \r, \t or \xNN, so it stays on one line of the transcript.
+std::string escapedControls(const std::string& text);
+
+// quotedText() that also writes every byte outside printable ASCII as \xNN: for a word the reader did
+// not know, where an invisible or look-alike byte is the likely cause.
+std::string quotedBytes(const std::string& text);
+
+// Why `text` is not a whole number that fits in 32 bits ("is not a whole number", "is out of range
+// (...)"), or "" when it is one.
+std::string int32Problem(const std::string& text);
+
 // True when `text` begins with `prefix`.
 bool startsWith(const std::string& text, const std::string& prefix);

@@ -2,11 +2,15 @@
 
 #include <algorithm>
 
+#include "text.h"
+
 namespace {
 
+// A cell as drawn: what the script put there, with control characters escaped so that it stays on its
+// line of the drawing.
 std::string padded(const std::string& text, size_t width) {
-    std::string out = text;
-    out.resize(std::max(width, text.size()), ' ');
+    std::string out = escapedControls(text);
+    out.resize(std::max(width, out.size()), ' ');
     return out;
 }
 
@@ -16,7 +20,7 @@ void drawList(const Control& list, std::string& out) {
     for (size_t c = 0; c < columns.size(); ++c) {
         widths[c] = columns[c].size();
         for (const auto& row : list.rows()) {
-            widths[c] = std::max(widths[c], row[c].size());
+            widths[c] = std::max(widths[c], escapedControls(row[c]).size());
         }
     }
     std::string header = "      row";
@@ -53,11 +57,12 @@ std::string drawPanels(const Panels& panels) {
     std::string out;
     for (const auto& entry : panels.all()) {
         const Panel& panel = entry.second;
-        out += "--- panel " + panel.id;
+        out += "--- panel " + escapedControls(panel.id);
         if (!panel.title.empty()) {
             out += " \"" + panel.title + "\"";
         }
-        out += " from " + panel.file + (panel.shown ? " (shown)" : " (loaded, not shown)") + " ---\n";
+        out += " from " + escapedControls(panel.file) + (panel.shown ? " (shown)" : " (loaded, not shown)") +
+               " ---\n";
         for (const Control& control : panel.controls) {
             std::string state = control.enabled() ? "enabled" : "disabled";
             out +=

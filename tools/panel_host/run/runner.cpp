@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "button_message.h"
+#include "call_guard.h"
 #include "input_error.h"
 #include "orvo_event_kind.h"
 #include "orvo_host_records.h"
@@ -28,7 +29,7 @@ std::string listed(const std::vector<std::string>& items, size_t from) {
     }
     std::string out;
     for (size_t i = from; i < items.size(); ++i) {
-        out += "\n        " + items[i];
+        out += "\n        " + escapedControls(items[i]);
     }
     return out;
 }
@@ -38,18 +39,47 @@ std::string listed(const std::vector<std::string>& items, size_t from) {
 Runner::Runner(const Site& site, const std::string& libraryPath, Transcript& transcript)
     : site_(site),
       transcript_(transcript),
-      host_(site_, transcript),
-      library_(PanelLibrary::open(libraryPath)) {}
+      ownedHost_(std::make_unique<EmulatedHost>(site_, transcript)),
+      host_(ownedHost_.get()),
+      library_(PanelLibrary::open(libraryPath)) {
+    call_guard::install();
+}
 
 Runner::~Runner() {
     // The script must die before the library that holds its code. It still runs here only when a step
     // stopped the run.
     if (session_ && session_->running()) {
+        call_guard::setStep("end");
         transcript_.step("end", "the run stopped; the host destroys the script");
         session_->stop();
     }
+    closeLibrary();
+}
+
+void Runner::closeLibrary() {
     session_.reset();
+    if (!library_) {
+        return;
+    }
+    call_guard::setStep("library unload");
+    bool unloaded = library_->unload();
     library_.reset();
+    for (const std::string& stray : host_->takeStrayRequests()) {
+        transcript_.error(stray);
+    }
+    if (!unloaded) {
+        // Its exit-time code runs at the end of the process and may still call the host.
+        static std::vector<EmulatedHost*>* const keptAlive = new std::vector<EmulatedHost*>();
+        host_->outliveRun();
+        keptAlive->push_back(ownedHost_.release());
+    }
+}
+
+void Runner::checkInputFault() {
+    std::string fault = host_->takeInputFault();
+    if (!fault.empty()) {
+        throw InputError(fault);
+    }
 }
 
 int Runner::exitCode() const {
@@ -60,19 +90,22 @@ void Runner::ensureStarted(const Step& step) {
     if (started_) {
         return;
     }
+    if (!library_) {
+        throw InputError(step.where() + ": " + step.source + ": the run is over and the library closed");
+    }
     started_ = true;
     transcript_.step(step.where(),
-                     "start: load_orvo_client_script(host, " + quotedText(host_.basePath()) + ")");
-    session_ = std::make_unique<ScriptSession>(*library_, host_, transcript_);
-    if (!session_->start(host_.basePath())) {
+                     "start: load_orvo_client_script(host, " + quotedText(host_->basePath()) + ")");
+    session_ = std::make_unique<ScriptSession>(*library_, *host_, transcript_);
+    if (!session_->start(host_->basePath())) {
         throw InputError(step.where() + ": the script could not be started");
     }
-    deliverPending(step);
+    deliverPending();
 }
 
 void Runner::requireRunning(const Step& step) {
     ensureStarted(step);
-    if (!session_->running()) {
+    if (!session_ || !session_->running()) {
         throw InputError(step.where() + ": " + step.source + ": the script has already been stopped");
     }
 }
@@ -91,31 +124,81 @@ void Runner::deliverRevertive(const Revertive& revertive) {
     session_->notify(record, orvo_event_revertive);
 }
 
-void Runner::deliverPending(const Step& step) {
+bool Runner::deliverPending() {
     Revertive revertive;
     int delivered = 0;
-    while (session_->running() && host_.takeRevertive(revertive)) {
+    while (session_->running() && host_->takeRevertive(revertive)) {
         if (++delivered > kMaxDeliveriesPerStep) {
-            host_.dropPendingRevertives();
-            throw InputError(step.where() + ": the revertives never stop coming (more than " +
-                             std::to_string(kMaxDeliveriesPerStep) + " in one step)");
+            host_->dropPendingRevertives();
+            transcript_.error("the script never comes to rest: more than " +
+                              std::to_string(kMaxDeliveriesPerStep) +
+                              " revertives in one step (the rest are dropped)");
+            return false;
         }
         deliverRevertive(revertive);
     }
+    checkInputFault();
+    return true;
 }
 
-void Runner::pressControl(Panel& panel, Control& control, const std::string& message) {
+void Runner::pressControl(const Panel& panel, const Control& control, const std::string& message) {
     transcript_.event("button " + panel.id + " " + control.id() + " " + quotedText(message));
+    // The record's texts live for the whole call: the script may reload its panel from the handler,
+    // which replaces the panel and its controls.
+    const std::string panelId = panel.id;
+    const std::string controlId = control.id();
     ButtonMessage parsed(message);
     orvo_button_record record{};
-    record.panelId = panel.id.c_str();
-    record.controlId = control.id().c_str();
+    record.panelId = panelId.c_str();
+    record.controlId = controlId.c_str();
     record.message = parsed.parsed();
     session_->notify(&record, orvo_event_button);
 }
 
+Control* Runner::controlFor(const Step& step, ControlKind kind, Panel** panel) {
+    const char* what = kind == ControlKind::List ? "list" : "picker";
+    if (step.name.empty()) {
+        Control* first = host_->panels().firstOfKind(kind, panel);
+        if (first == nullptr) {
+            throw InputError(step.where() + ": no loaded panel has a " + what);
+        }
+        return first;
+    }
+    Control* control = host_->panels().findControl(step.name, panel);
+    if (control == nullptr) {
+        throw InputError(step.where() + ": no loaded panel has a control " + quotedText(step.name));
+    }
+    if (control->kind() != kind) {
+        throw InputError(step.where() + ": " + step.name + " is a " + controlKindName(control->kind()) +
+                         ", not a " + what);
+    }
+    return control;
+}
+
+void Runner::press(const Step& step) {
+    Panel* panel = nullptr;
+    Control* control = host_->panels().findControl(step.name, &panel);
+    if (control == nullptr) {
+        throw InputError(step.where() + ": no loaded panel has a control " + quotedText(step.name));
+    }
+    if (!control->enabled()) {
+        transcript_.note(step.name + " is disabled; the operator's press sends no event");
+        return;
+    }
+    // A choice made on a list or picker changes what it shows, as select and pick do.
+    bool choice = (control->kind() == ControlKind::List && startsWith(step.text, "selectedindex=")) ||
+                  (control->kind() == ControlKind::Picker && startsWith(step.text, "index="));
+    if (choice) {
+        std::string problem = control->put(step.text);
+        if (!problem.empty()) {
+            throw InputError(step.where() + ": " + problem);
+        }
+    }
+    pressControl(*panel, *control, step.text);
+}
+
 void Runner::advance(const Step& step) {
-    Timers& timers = host_.timers();
+    Timers& timers = host_->timers();
     int64_t until = timers.now() + step.first;
     int ticks = 0;
     while (std::optional<Timers::Due> due = timers.nextDue(until)) {
@@ -123,14 +206,19 @@ void Runner::advance(const Step& step) {
             break;
         }
         if (++ticks > kMaxTicksPerStep) {
-            throw InputError(step.where() + ": more than " + std::to_string(kMaxTicksPerStep) +
-                             " timer ticks in one step");
+            transcript_.error(
+                "the script never comes to rest: more than " + std::to_string(kMaxTicksPerStep) +
+                " timer ticks in one step (the clock stops at " + std::to_string(due->at) + ")");
+            return;
         }
         timers.moveTo(due->at);
         transcript_.event("timer " + std::to_string(due->id) + " (clock " + std::to_string(due->at) + ")");
         session_->notify(orvo_data_from_integer(due->id), orvo_event_timer);
-        deliverPending(step);
+        bool calm = deliverPending();
         timers.ticked(*due);
+        if (!calm) {
+            return;
+        }
     }
     timers.moveTo(until);
 }
@@ -147,12 +235,27 @@ void Runner::request(const Step& step) {
         transcript_.event("release " + quotedText(*lastAnswer_));
         session_->notify(answer, orvo_event_release);
     }
-    deliverPending(step);
+    deliverPending();
 }
 
 void Runner::run(const Step& step) {
+    call_guard::setStep(step.where());
+    if (step.kind == StepKind::Help) {
+        transcript_.step(step.where(), step.source);
+        transcript_.block(scenarioHelp());
+        return;
+    }
+    if (step.isExpect()) {
+        ensureStarted(step);
+        check(step);
+        return;
+    }
+    // Every other step opens a new window of what the script did, which the checks after it look in.
+    sentMark_ = transcript_.sentCommands().size();
+    debugMark_ = transcript_.debugLines().size();
+    noteMark_ = transcript_.notes().size();
     if (step.kind == StepKind::Silent) {
-        if (!host_.devices().makeSilent(step.first, step.second)) {
+        if (!host_->devices().makeSilent(step.first, step.second)) {
             throw InputError(step.where() + ": device " + std::to_string(step.first) +
                              " is not an information driver");
         }
@@ -160,7 +263,7 @@ void Runner::run(const Step& step) {
         return;
     }
     if (step.kind == StepKind::Unknown) {
-        if (!host_.devices().forgetInstance(step.name)) {
+        if (!host_->devices().forgetInstance(step.name)) {
             throw InputError(step.where() + ": the site has no instance " + quotedText(step.name));
         }
         transcript_.step(step.where(), step.source);
@@ -173,19 +276,15 @@ void Runner::run(const Step& step) {
         ensureStarted(step);
         return;
     }
-    if (step.isExpect()) {
-        ensureStarted(step);
-        check(step);
-        return;
-    }
     if (step.kind == StepKind::Show) {
         ensureStarted(step);
         transcript_.step(step.where(), step.source);
-        transcript_.block(drawPanels(host_.panels()));
+        transcript_.block(drawPanels(host_->panels()));
         return;
     }
 
     requireRunning(step);
+    // The window opens after what starting the script did, if this step started it.
     sentMark_ = transcript_.sentCommands().size();
     debugMark_ = transcript_.debugLines().size();
     noteMark_ = transcript_.notes().size();
@@ -194,25 +293,12 @@ void Runner::run(const Step& step) {
         case StepKind::Stop:
             session_->stop();
             break;
-        case StepKind::Press: {
-            Panel* panel = nullptr;
-            Control* control = host_.panels().findControl(step.name, &panel);
-            if (control == nullptr) {
-                throw InputError(step.where() + ": no loaded panel has a control " + quotedText(step.name));
-            }
-            if (!control->enabled()) {
-                transcript_.note(step.name + " is disabled; the operator's press sends no event");
-                break;
-            }
-            pressControl(*panel, *control, step.text);
+        case StepKind::Press:
+            press(step);
             break;
-        }
         case StepKind::Select: {
             Panel* panel = nullptr;
-            Control* list = host_.panels().firstOfKind(ControlKind::List, &panel);
-            if (list == nullptr) {
-                throw InputError(step.where() + ": no loaded panel has a list to select in");
-            }
+            Control* list = controlFor(step, ControlKind::List, &panel);
             int32_t index = step.none ? -1 : step.first - 1;
             if (index >= static_cast<int32_t>(list->rows().size())) {
                 throw InputError(step.where() + ": " + list->id() + " has no row " +
@@ -229,10 +315,7 @@ void Runner::run(const Step& step) {
         }
         case StepKind::Pick: {
             Panel* panel = nullptr;
-            Control* picker = host_.panels().firstOfKind(ControlKind::Picker, &panel);
-            if (picker == nullptr) {
-                throw InputError(step.where() + ": no loaded panel has a picker to choose with");
-            }
+            Control* picker = controlFor(step, ControlKind::Picker, &panel);
             if (!picker->enabled()) {
                 transcript_.note(picker->id() + " is disabled; the operator's choice sends no event");
                 break;
@@ -245,8 +328,9 @@ void Runner::run(const Step& step) {
             advance(step);
             break;
         case StepKind::Tick:
-            transcript_.event("timer " + std::to_string(step.first) +
-                              (host_.timers().running(step.first) ? "" : " (not running; delivered anyway)"));
+            transcript_.event(
+                "timer " + std::to_string(step.first) +
+                (host_->timers().running(step.first) ? "" : " (not running; delivered anyway)"));
             session_->notify(orvo_data_from_integer(step.first), orvo_event_timer);
             break;
         case StepKind::Request:
@@ -255,10 +339,21 @@ void Runner::run(const Step& step) {
         case StepKind::Revertive:
             deliverRevertive({step.first, step.second, step.text});
             break;
+        case StepKind::Integer:
+            transcript_.event("integer " + std::to_string(step.first));
+            session_->notify(orvo_data_from_integer(step.first), orvo_event_integer);
+            break;
+        case StepKind::Record: {
+            // A record this host does not define: its bytes mean nothing to the script.
+            transcript_.event("record (64 zero bytes)");
+            std::vector<int64_t> record(8, 0);
+            session_->notify(record.data(), orvo_event_record);
+            break;
+        }
         default:
             break;
     }
-    deliverPending(step);
+    deliverPending();
 }
 
 void Runner::checkCommand(const Step& step) {
@@ -329,11 +424,13 @@ void Runner::check(const Step& step) {
             return;
         case StepKind::ExpectCell: {
             Panel* panel = nullptr;
-            Control* list = host_.panels().firstOfKind(ControlKind::List, &panel);
+            Control* list = step.name.empty() ? host_->panels().firstOfKind(ControlKind::List, &panel)
+                                              : host_->panels().findControl(step.name, &panel);
             std::string cell = "cell " + std::to_string(step.first) + " " + std::to_string(step.second);
-            if (list == nullptr) {
+            if (list == nullptr || list->kind() != ControlKind::List) {
                 transcript_.failure(step.where() + ": expected " + cell + " to be " + quotedText(step.text) +
-                                    ", but no loaded panel has a list");
+                                    ", but no loaded panel has " +
+                                    (step.name.empty() ? std::string("a list") : "a list " + step.name));
                 return;
             }
             int32_t row = step.first - 1;
@@ -353,7 +450,7 @@ void Runner::check(const Step& step) {
         }
         case StepKind::ExpectParam: {
             Panel* panel = nullptr;
-            Control* control = host_.panels().findControl(step.name, &panel);
+            Control* control = host_->panels().findControl(step.name, &panel);
             std::optional<std::string> actual = control == nullptr ? std::nullopt : control->get(step.param);
             if (!actual) {
                 transcript_.failure(step.where() + ": expected " + step.name + " " + step.param + " to be " +
@@ -369,7 +466,7 @@ void Runner::check(const Step& step) {
         case StepKind::ExpectEnabled:
         case StepKind::ExpectDisabled: {
             Panel* panel = nullptr;
-            Control* control = host_.panels().findControl(step.name, &panel);
+            Control* control = host_->panels().findControl(step.name, &panel);
             bool wantEnabled = step.kind == StepKind::ExpectEnabled;
             if (control == nullptr) {
                 transcript_.failure(step.where() + ": expected " + step.name + " to be " +
@@ -404,9 +501,12 @@ void Runner::check(const Step& step) {
 }
 
 void Runner::finish() {
+    call_guard::setStep("end");
     if (session_ && session_->running()) {
         transcript_.step("end", "the host destroys the script");
         session_->stop();
     }
-    transcript_.block(drawPanels(host_.panels()));
+    transcript_.block(drawPanels(host_->panels()));
+    // What the library does as it unloads still counts: it is checked before the summary.
+    closeLibrary();
 }

@@ -5,8 +5,12 @@
 // records, revertive records, timer ticks, parent requests), after which the queued revertives are
 // delivered while the script is idle; or it is a check against what the transcript recorded. A step
 // that cannot be carried out (a control the panel does not have, a row outside the list, an event after
-// the script stopped) is an InputError "file:line: ..."; a check that fails is a FAIL line in the
-// transcript and the run goes on.
+// the script stopped, a layout file that exists but cannot be read) is an InputError "file:line: ...";
+// a check that fails is a FAIL line in the transcript and the run goes on. A script that never comes to
+// rest (the guards below) is an ERROR, and the step ends there. Each step is named to the call guard
+// (call_guard.h), so a crash or an exit inside the script says which step was playing. Steps are played
+// only here: every front end (a file, the terminal, a comparison of two libraries) hands the runner the
+// same Steps.
 #pragma once
 
 #include <memory>
@@ -27,22 +31,30 @@ public:
     ~Runner();
 
     void run(const Step& step);
-    // Destroys the script if it still runs and draws the panels.
+    // Destroys the script if it still runs, draws the panels and closes the library; requests the
+    // script made while no call was in progress are ERRORs by then. Call it before the summary.
     void finish();
 
     // 0 when every check held and the script kept the contract, 1 otherwise.
     int exitCode() const;
 
-    // Limits that stop a script which never comes to rest.
+    // Limits that stop a script which never comes to rest (an ERROR each).
     static constexpr int kMaxDeliveriesPerStep = 100000;
     static constexpr int kMaxTicksPerStep = 100000;
 
 private:
     void ensureStarted(const Step& step);
     void requireRunning(const Step& step);
-    void deliverPending(const Step& step);
+    // False when the script never came to rest (an ERROR is written).
+    bool deliverPending();
     void deliverRevertive(const Revertive& revertive);
-    void pressControl(Panel& panel, Control& control, const std::string& message);
+    void pressControl(const Panel& panel, const Control& control, const std::string& message);
+    void press(const Step& step);
+    // The list or picker a step names, or the first of its kind when it names none.
+    Control* controlFor(const Step& step, ControlKind kind, Panel** panel);
+    // A layout file that exists but could not be read stops the run as a bad input.
+    void checkInputFault();
+    void closeLibrary();
     void advance(const Step& step);
     void request(const Step& step);
     void check(const Step& step);
@@ -50,7 +62,9 @@ private:
 
     Site site_;
     Transcript& transcript_;
-    EmulatedHost host_;
+    // The host lives as long as the runner, or to the end of the process when the library stays loaded.
+    std::unique_ptr<EmulatedHost> ownedHost_;
+    EmulatedHost* host_;
     std::unique_ptr<PanelLibrary> library_;
     std::unique_ptr<ScriptSession> session_;
     bool started_ = false;

@@ -7,11 +7,11 @@ void Transcript::line(const char* tag, const std::string& text) {
     for (size_t pad = std::string(tag).size(); pad < 7; ++pad) {
         out_ << ' ';
     }
-    out_ << ' ' << text << '\n';
+    out_ << ' ' << escapedControls(text) << '\n';
 }
 
 void Transcript::step(const std::string& where, const std::string& text) {
-    out_ << "== " << where << "  " << text << '\n';
+    out_ << "== " << where << "  " << escapedControls(text) << '\n';
 }
 
 void Transcript::event(const std::string& text) {
@@ -62,7 +62,7 @@ void Transcript::error(const std::string& text) {
 
 void Transcript::failure(const std::string& text) {
     ++failures_;
-    out_ << "FAIL " << text << '\n';
+    out_ << "FAIL " << text << '\n';  // several lines of the host's own
 }
 
 void Transcript::block(const std::string& text) {

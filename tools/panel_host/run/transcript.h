@@ -4,7 +4,9 @@
 // Each line starts with a tag: "==" for a scenario step, then indented "event", "sent", "answer",
 // "back", "debug", "note" (something the host ignored or refused, in order), "ERROR" (a fault of the
 // script against the host contract) and "FAIL" (an expectation that did not hold). The transcript counts
-// errors and failures; it never stops a run by itself.
+// errors and failures; it never stops a run by itself. Control characters in a line's text (a line
+// feed or carriage return inside a command or a debug line) are shown escaped, so nothing the script
+// sends can forge a line of the transcript.
 #pragma once
 
 #include <optional>
@@ -31,6 +33,8 @@ public:
     void failure(const std::string& text);
     // A block printed as it is (the panel drawing).
     void block(const std::string& text);
+    // Everything so far onto the stream: before each call into the script and each return to it.
+    void flush() { out_.flush(); }
 
     const std::vector<std::string>& sentCommands() const { return sent_; }
     const std::vector<std::string>& debugLines() const { return debug_; }

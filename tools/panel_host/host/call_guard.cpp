@@ -1,0 +1,158 @@
+#include "call_guard.h"
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <iostream>
+
+#if defined(_WIN32)
+#include <io.h>
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace {
+
+// "file:line: " and " during notify kind 2\n", set before each call; the handlers only read them.
+char libraryText[512] = "";
+char stepText[512] = "";
+char callText[128] = "";
+std::atomic<bool> calling{false};
+bool installed = false;
+// Standard error as it was at installation: during a call it points at the debug capture.
+int reportFd = 2;
+
+void writeAll(const char* text) {
+    size_t length = std::strlen(text);
+#if defined(_WIN32)
+    int ignored = ::_write(reportFd, text, static_cast<unsigned>(length));
+#else
+    ssize_t ignored = ::write(reportFd, text, length);
+#endif
+    (void)ignored;
+}
+
+[[noreturn]] void report(const char* what) {
+    writeAll("panel_host: ");
+    writeAll(libraryText);
+    writeAll(stepText);
+    writeAll(what);
+    writeAll(callText);
+    std::_Exit(call_guard::kScriptEndedStatus);
+}
+
+const char* signalName(int signal) {
+    switch (signal) {
+        case SIGSEGV:
+            return "the script crashed (SIGSEGV)";
+        case SIGABRT:
+            return "the script crashed (SIGABRT)";
+        case SIGFPE:
+            return "the script crashed (SIGFPE)";
+        case SIGILL:
+            return "the script crashed (SIGILL)";
+#if !defined(_WIN32)
+        case SIGBUS:
+            return "the script crashed (SIGBUS)";
+#endif
+        default:
+            return "the script crashed";
+    }
+}
+
+void onSignal(int signal) {
+    if (!calling.load()) {
+        // The host's own fault: let it take its usual course.
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    report(signalName(signal));
+}
+
+// exit() during a call: the run would otherwise end with whatever status the script chose.
+void onExit() {
+    if (calling.load()) {
+        std::cout.flush();
+        report("the script ended the process (exit)");
+    }
+}
+
+#if defined(_WIN32)
+LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* info) {
+    if (!calling.load()) {
+        return EXCEPTION_CONTINUE_SEARCH;
+    }
+    // The code as hex digits, without a formatting call.
+    char text[] = "the script crashed (exception 0x00000000)";
+    DWORD code = info->ExceptionRecord->ExceptionCode;
+    char* digit = std::strchr(text, ')') - 1;
+    for (int i = 0; i < 8; ++i, code >>= 4) {
+        *digit-- = "0123456789abcdef"[code & 0xf];
+    }
+    report(text);
+}
+#endif
+
+const int kFaultSignals[] = {
+    SIGSEGV, SIGABRT, SIGFPE, SIGILL,
+#if !defined(_WIN32)
+    SIGBUS,
+#endif
+};
+
+}  // namespace
+
+namespace call_guard {
+
+void install() {
+    std::atexit(onExit);
+    if (installed) {
+        return;
+    }
+    installed = true;
+#if defined(_WIN32)
+    ::SetUnhandledExceptionFilter(onUnhandledException);
+    for (int signal : kFaultSignals) {
+        std::signal(signal, onSignal);
+    }
+#else
+    int saved = ::dup(2);
+    if (saved >= 0) {
+        reportFd = saved;
+    }
+    std::at_quick_exit(onExit);
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    for (int signal : kFaultSignals) {
+        ::sigaction(signal, &action, nullptr);
+    }
+#endif
+}
+
+void setLibrary(const std::string& library) {
+    std::snprintf(libraryText, sizeof libraryText, "%s%s", library.c_str(), library.empty() ? "" : ": ");
+}
+
+void setStep(const std::string& where) {
+    std::snprintf(stepText, sizeof stepText, "%s: ", where.c_str());
+}
+
+void enter(const std::string& call) {
+    std::snprintf(callText, sizeof callText, " during %s\n", call.c_str());
+    calling.store(true);
+}
+
+void leave() {
+    calling.store(false);
+}
+
+bool inCall() {
+    return calling.load();
+}
+
+}  // namespace call_guard
