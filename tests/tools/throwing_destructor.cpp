@@ -37,6 +37,7 @@ private:
 
 }  // namespace
 
-extern "C" ORVO_PANEL_EXPORT void* load_orvo_client_script(orvo_host* host, const char*) {
-    return new ThrowingPanel(host);
+// The host sees only the table, which has the contract's slots in the contract's order.
+extern "C" ORVO_PANEL_EXPORT orvo_client_callback* load_orvo_client_script(orvo_host* host, const char*) {
+    return reinterpret_cast<orvo_client_callback*>(new ThrowingPanel(host));
 }
