@@ -45,10 +45,14 @@ def main():
                 page.close()
         finally:
             bench.stop()
+    # The medians of each quarter of the session show whether a longer session gets slower.
+    quarter = max(1, len(times) // 4)
+    quarters = [statistics.median(times[i:i + quarter]) for i in range(0, quarter * 4, quarter)]
     times.sort()
     p95 = times[max(0, int(round(0.95 * len(times))) - 1)]
     print(f"click to redrawn cell, {len(times)} clicks: median {statistics.median(times):.1f} ms, "
-          f"95th percentile {p95:.1f} ms, slowest {times[-1]:.1f} ms")
+          f"95th percentile {p95:.1f} ms, slowest {times[-1]:.1f} ms; "
+          f"median by quarter of the session: {', '.join(f'{q:.1f}' for q in quarters)} ms")
     return 0
 
 

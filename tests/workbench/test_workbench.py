@@ -61,7 +61,7 @@ def main():
         if os.environ.get("CI") == "true":
             print(f"workbench test: {missing}; CI must run this test", file=sys.stderr)
             return 1
-        print(f"workbench test skipped: {missing}")
+        print(f"workbench test skipped: {missing}; scripts/install-browser.sh installs it")
         return SKIPPED
 
     with tempfile.TemporaryDirectory() as scratch:

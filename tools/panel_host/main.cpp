@@ -4,9 +4,8 @@
 //   panel_host --serve [--port N] [--listen ADDR] LIBRARY SITE [SCENARIO]
 //
 // Without SCENARIO the steps come from standard input; with --serve they come from the workbench page
-// (serve/), after SCENARIO. Exit status: 0 when every expectation held and the
-// script kept the host contract, 1 when not, 2 when an input (arguments, site, layout, scenario,
-// library) was bad.
+// (serve/), after SCENARIO. Exit status: 0 when every expectation held and the script kept the host
+// contract, 1 when not, 2 when an input (arguments, site, layout, scenario, library) was bad.
 #include <unistd.h>
 
 #include <fstream>
@@ -31,8 +30,8 @@ const char* const kUsage =
     "  SITE      the site file (JSON): instances, databases, information drivers, layouts\n"
     "  SCENARIO  the steps to play; without it they are read from standard input\n"
     "  --serve   then serve the workbench page, where the panel is worked by hand (Ctrl-C ends the run)\n"
-    "  --port N  its port (default 8250; 0 for any free one); --listen ADDR  its address (default "
-    "127.0.0.1)\n";
+    "  --port N  the page's port (default 8250; 0 for any free one)\n"
+    "  --listen ADDR  the page's address (default 127.0.0.1, this machine only)\n";
 
 int summarize(const Runner& runner, const Transcript& transcript) {
     std::cout << "panel_host: " << transcript.failures() << " failed expectation"

@@ -239,11 +239,24 @@ function draw(state) {
   $('run-state').classList.toggle('bad', state.failures + state.errors > 0);
 }
 
-function appendLine(line) {
+// Lines are drawn in batches, at the next drawing or animation frame, so a step's many lines cost the
+// browser one layout, not one each.
+let linesToDraw = [];
+
+function drawLines() {
+  if (linesToDraw.length === 0) return;
   const list = $('transcript');
   const atBottom = list.scrollTop + list.clientHeight >= list.scrollHeight - 4;
-  list.append(el('li', {'data-kind': line.kind}, line.text));
+  const batch = document.createDocumentFragment();
+  for (const line of linesToDraw) batch.append(el('li', {'data-kind': line.kind}, line.text));
+  linesToDraw = [];
+  list.append(batch);
   if (atBottom) list.scrollTop = list.scrollHeight;
+}
+
+function queueLine(line) {
+  linesToDraw.push(line);
+  if (linesToDraw.length === 1) requestAnimationFrame(drawLines);
 }
 
 $('advance-next').addEventListener('click', () => act({action: 'advance', units: 'next'}));
@@ -258,10 +271,14 @@ $('request').addEventListener('submit', (event) => {
 
 const events = new EventSource('/events');
 // After a reconnection the server sends the transcript from its start again.
-events.addEventListener('open', () => $('transcript').replaceChildren());
-events.addEventListener('line', (event) => appendLine(JSON.parse(event.data)));
+events.addEventListener('open', () => {
+  linesToDraw = [];
+  $('transcript').replaceChildren();
+});
+events.addEventListener('line', (event) => queueLine(JSON.parse(event.data)));
 events.addEventListener('state', (event) => {
   const state = JSON.parse(event.data);
+  drawLines();
   draw(state);
   drawn = state.version;
   updateBusy();
