@@ -240,8 +240,11 @@ function draw(state) {
 }
 
 // Lines are drawn in batches, at the next drawing or animation frame, so a step's many lines cost the
-// browser one layout, not one each.
+// browser one layout, not one each. The page keeps the newest kMaxLines: every line more would make each
+// later click slower to draw, and the terminal has them all.
+const kMaxLines = 1000;
 let linesToDraw = [];
+let linesDropped = 0;
 
 function drawLines() {
   if (linesToDraw.length === 0) return;
@@ -251,6 +254,12 @@ function drawLines() {
   for (const line of linesToDraw) batch.append(el('li', {'data-kind': line.kind}, line.text));
   linesToDraw = [];
   list.append(batch);
+  while (list.children.length > kMaxLines) {
+    list.firstElementChild.remove();
+    linesDropped++;
+  }
+  $('lines-dropped').hidden = linesDropped === 0;
+  setText($('lines-dropped'), linesDropped + ' earlier lines are only in the terminal\'s transcript');
   if (atBottom) list.scrollTop = list.scrollHeight;
 }
 
@@ -273,6 +282,7 @@ const events = new EventSource('/events');
 // After a reconnection the server sends the transcript from its start again.
 events.addEventListener('open', () => {
   linesToDraw = [];
+  linesDropped = 0;
   $('transcript').replaceChildren();
 });
 events.addEventListener('line', (event) => queueLine(JSON.parse(event.data)));
