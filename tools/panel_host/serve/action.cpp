@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <limits>
 #include <nlohmann/json.hpp>
+#include <optional>
 
 #include "input_error.h"
 #include "scenario_record.h"

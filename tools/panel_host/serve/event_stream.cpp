@@ -4,9 +4,10 @@ void EventStream::publish(const std::string& name, const std::string& data) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
         events_.push_back({name, data});
-        if (name == "state") {
-            lastState_ = events_.size();
+        if (name != "state") {
+            return;
         }
+        lastState_ = events_.size();
     }
     arrived_.notify_all();
 }

@@ -2,9 +2,10 @@
 // a new drawing of the host after every step.
 //
 // The script's thread publishes; each page's Server-Sent Events connection reads from its own position
-// and waits for more. A page that connects late gets every line from the start and only the newest
-// drawing. The stream owns copies of everything published; it never calls the runner, and close() wakes
-// every reader for good so the server can stop.
+// and waits for more. Readers are woken by a drawing, which ends every step, so a step's lines and its
+// drawing reach the page in one write. A page that connects late gets every line from the start and
+// only the newest drawing. The stream owns copies of everything published; it never calls the runner, and
+// close() wakes every reader for good so the server can stop.
 #pragma once
 
 #include <chrono>

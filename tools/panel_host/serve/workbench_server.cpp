@@ -1,5 +1,6 @@
 #include "workbench_server.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <csignal>
