@@ -1,7 +1,7 @@
 // The workbench's action endpoint against the test panel (tests/tools/test_panel.cpp): a bad body
 // answers 400 with what is wrong, in the scenario reader's words where it is a bad step; each action is
-// one step of the saved scenario, which replays green; the server takes actions only as JSON and only
-// for its own address.
+// one step of the saved scenario, which replays green; the server refuses a port in use and takes
+// actions only as JSON and only for its own address.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -123,10 +123,12 @@ TEST(WorkbenchActions, EachActionIsOneStepAndTheSessionReplaysGreen) {
     EXPECT_EQ(replay.exitCode(), 0) << saved << out.str();
 }
 
-TEST(WorkbenchServer, TakesActionsOnlyAsJsonAndOnlyForItsOwnAddress) {
+TEST(WorkbenchServer, RefusesAPortInUseAndTakesActionsOnlyAsJsonForItsOwnAddress) {
     Bench bench;
     WorkbenchServer server(bench.workbench, bench.events);
     int port = server.bind("127.0.0.1", 0);
+    WorkbenchServer second(bench.workbench, bench.events);
+    EXPECT_THROW(second.bind("127.0.0.1", port), InputError);  // a port in use is refused, not shared
     std::atomic<bool> done{false};
     std::thread client([&] {
         httplib::Client http("127.0.0.1", port);

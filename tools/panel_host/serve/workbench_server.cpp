@@ -30,6 +30,15 @@ WorkbenchServer::WorkbenchServer(Workbench& bench, EventStream& events) : bench_
     // Each open page holds one thread for its event stream; the browser opens a few more connections.
     server_.new_task_queue = [] { return new httplib::ThreadPool(16); };
     server_.set_tcp_nodelay(true);
+#ifndef _WIN32
+    // The library's default shares the port (SO_REUSEPORT), so a second workbench on a port in use would
+    // be handed half of the first one's requests. It must be refused instead; SO_REUSEADDR still lets a
+    // workbench come back at once on the port it just left.
+    server_.set_socket_options([](socket_t sock) {
+        int yes = 1;
+        ::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    });
+#endif
     routes();
 }
 
