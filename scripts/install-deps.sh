@@ -3,4 +3,4 @@
 # Usage: scripts/install-deps.sh [extra-package ...]
 set -euo pipefail
 exec "$(dirname "$0")/apt-install-missing.sh" \
-  cmake g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev "$@"
+  cmake g++ libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev pkg-config libcpp-httplib-dev "$@"

@@ -1,10 +1,12 @@
 // panel_host: loads a panel script library as the panel host does and plays a scenario against it.
 //
 //   panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]
+//   panel_host --serve [--port N] [--listen ADDR] LIBRARY SITE [SCENARIO]
 //   panel_host --version
 //
-// The front ends: a scenario file, steps typed at a terminal or piped in, and a comparison of two
-// libraries played through the same steps. Each hands the runner Steps; none plays them itself.
+// The front ends: a scenario file, steps typed at a terminal or piped in, a comparison of two libraries
+// played through the same steps, and the workbench page (serve/), after SCENARIO. Each hands the runner
+// Steps; none plays them itself.
 #include <unistd.h>
 
 #include <filesystem>
@@ -19,17 +21,25 @@
 #include "runner.h"
 #include "scenario.h"
 #include "site.h"
+#include "text.h"
+#ifdef PANEL_HOST_WORKBENCH
+#include "workbench_server.h"
+#endif
 
 namespace {
 
 const char* const kUsage =
     "usage: panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]\n"
+    "       panel_host --serve [--port N] [--listen ADDR] LIBRARY SITE [SCENARIO]\n"
     "       panel_host --version\n"
     "  LIBRARY   the panel script library to load (e.g. Corvane.so)\n"
     "  SITE      the site file (JSON): instances, databases, information drivers, layouts\n"
     "  SCENARIO  the steps to play; without it they are read from standard input\n"
     "  --compare OTHER_LIBRARY\n"
     "            play the same steps against both libraries and compare what crossed the boundary\n"
+    "  --serve   then serve the workbench page, where the panel is worked by hand (Ctrl-C ends the run)\n"
+    "  --port N  the page's port (default 8250; 0 for any free one)\n"
+    "  --listen ADDR  the page's address (default 127.0.0.1, this machine only)\n"
     "exit status:\n"
     "  0  every expectation held and the script kept the contract (--compare: the transcripts are the same)\n"
     "  1  a FAIL or a contract ERROR (--compare: the transcripts differ)\n"
@@ -164,6 +174,37 @@ int compare(const std::string& library, const std::string& other, const Site& si
     return 1;
 }
 
+// --serve and its options, taken off the front of the arguments. False when they are malformed.
+struct ServeArguments {
+    bool serve = false;
+    std::string address = "127.0.0.1";
+    int port = 8250;
+};
+
+bool takeServeArguments(std::vector<std::string>& args, ServeArguments& out) {
+    if (args.empty() || args[0] != "--serve") {
+        return true;
+    }
+    out.serve = true;
+    size_t next = 1;
+    while (next + 1 < args.size() && (args[next] == "--port" || args[next] == "--listen")) {
+        const std::string& value = args[next + 1];
+        if (args[next] == "--listen") {
+            out.address = value;
+        } else {
+            std::optional<int32_t> port = parseInt32(value);
+            if (!port || *port < 0 || *port > 65535) {
+                std::cerr << "panel_host: --port needs a port number from 0 to 65535, not " << value << "\n";
+                return false;
+            }
+            out.port = *port;
+        }
+        next += 2;
+    }
+    args.erase(args.begin(), args.begin() + static_cast<std::ptrdiff_t>(next));
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -176,8 +217,18 @@ int main(int argc, char** argv) {
         std::cout << "panel_host " ORVO_PRODUCT_VERSION "\n";
         return 0;
     }
+    ServeArguments serve;
+    if (!takeServeArguments(args, serve)) {
+        return 2;
+    }
+#ifndef PANEL_HOST_WORKBENCH
+    if (serve.serve) {
+        std::cerr << "panel_host: this build has no workbench (--serve); it needs cpp-httplib\n";
+        return 2;
+    }
+#endif
     std::string other;
-    if (!args.empty() && args[0] == "--compare") {
+    if (!serve.serve && !args.empty() && args[0] == "--compare") {
         if (args.size() < 2) {
             std::cerr << "panel_host: --compare needs the other library\n" << kUsage;
             return 2;
@@ -206,7 +257,14 @@ int main(int argc, char** argv) {
         Transcript transcript(std::cout);
         Runner runner(site, args[0], transcript);
         int status = 0;
-        if (args.size() == 3) {
+#ifdef PANEL_HOST_WORKBENCH
+        if (serve.serve) {
+            serveWorkbench(runner, transcript, site, steps, ServeOptions{serve.address, serve.port});
+            runner.finish();
+            status = summarize(runner, transcript);
+        } else
+#endif
+            if (args.size() == 3) {
             playAll(runner, steps);
             status = summarize(runner, transcript);
         } else {

@@ -42,6 +42,18 @@ public:
     static constexpr int kMaxDeliveriesPerStep = 100000;
     static constexpr int kMaxTicksPerStep = 100000;
 
+    // ---- Views for front ends that draw the host between steps (the workbench) ---------------------
+    // Read-only; call them on the runner's thread, never while a step runs.
+    const Panels& panels() { return host_.panels(); }
+    const Devices& devices() { return host_.devices(); }
+    const Timers& timers() { return host_.timers(); }
+    bool started() const { return started_; }
+    bool running() const { return session_ && session_->running(); }
+    // The answer to the last parent request; answered() is false before the first one.
+    bool answered() const { return answered_; }
+    const std::optional<std::string>& lastAnswer() const { return lastAnswer_; }
+    // ---- end of the front-end views ----------------------------------------------------------------
+
 private:
     void ensureStarted(const Step& step);
     void requireRunning(const Step& step);

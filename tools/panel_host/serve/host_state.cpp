@@ -1,0 +1,106 @@
+#include "host_state.h"
+
+#include <limits>
+#include <set>
+
+namespace {
+
+using nlohmann::json;
+
+json controlState(const Control& control) {
+    json out = {
+        {"id", control.id()}, {"kind", controlKindName(control.kind())}, {"enabled", control.enabled()}};
+    if (control.kind() == ControlKind::List) {
+        out["columns"] = control.columns();
+        out["rows"] = control.rows();
+        out["selected"] = control.selectedIndex() + 1;  // rows as drawn, 0 for none
+    } else if (control.kind() == ControlKind::Picker) {
+        out["picked"] = control.pickedIndex();
+    }
+    return out;
+}
+
+json panelsState(const Panels& panels) {
+    json out = json::array();
+    for (const auto& entry : panels.all()) {
+        const Panel& panel = entry.second;
+        json controls = json::array();
+        for (const Control& control : panel.controls) {
+            controls.push_back(controlState(control));
+        }
+        out.push_back({{"id", panel.id},
+                       {"title", panel.title},
+                       {"file", panel.file},
+                       {"shown", panel.shown},
+                       {"controls", controls}});
+    }
+    return out;
+}
+
+json devicesState(const Devices& devices, const Site& site) {
+    json instances = json::array();
+    for (const auto& entry : site.instances) {
+        instances.push_back({{"name", entry.first},
+                             {"device", entry.second.device},
+                             {"known", devices.lookup(entry.first).has_value()}});
+    }
+    json drivers = json::array();
+    for (const auto& entry : site.infoDrivers) {
+        int32_t device = entry.first;
+        std::set<int32_t> slotNumbers = entry.second.silent;
+        for (const auto& slot : entry.second.slots) {
+            slotNumbers.insert(slot.first);
+        }
+        json slots = json::array();
+        for (int32_t slot : slotNumbers) {
+            // A slot that brings nothing to a poll of itself is silent.
+            slots.push_back({{"slot", slot},
+                             {"text", devices.slotText(device, slot)},
+                             {"silent", devices.poll(device, slot, slot).empty()},
+                             {"registered", devices.registered(device, slot)}});
+        }
+        drivers.push_back({{"device", device}, {"slots", slots}});
+    }
+    json databases = json::array();
+    for (const auto& entry : site.databases) {
+        json names = json::array();
+        for (const auto& name : entry.second.names) {
+            names.push_back({{"index", name.first}, {"name", name.second}});
+        }
+        databases.push_back(
+            {{"device", entry.second.device}, {"database", entry.second.database}, {"names", names}});
+    }
+    return {{"instances", instances}, {"infodrivers", drivers}, {"databases", databases}};
+}
+
+json clockState(const Timers& timers) {
+    // Each running timer with its next tick, soonest first: a copy of the timers gives them up one by one.
+    Timers rest = timers;
+    json running = json::array();
+    while (std::optional<Timers::Due> due = rest.nextDue(std::numeric_limits<int64_t>::max())) {
+        running.push_back({{"id", due->id}, {"due", due->at}});
+        rest.stop(due->id);
+    }
+    return {{"now", timers.now()}, {"timers", running}};
+}
+
+}  // namespace
+
+json hostState(Runner& runner, const Site& site, const Transcript& transcript) {
+    json request = {{"answered", runner.answered()}, {"answer", nullptr}};
+    if (runner.lastAnswer()) {
+        request["answer"] = *runner.lastAnswer();
+    }
+    return {{"started", runner.started()},
+            {"running", runner.running()},
+            {"panels", panelsState(runner.panels())},
+            {"devices", devicesState(runner.devices(), site)},
+            {"clock", clockState(runner.timers())},
+            {"request", request},
+            {"failures", transcript.failures()},
+            {"errors", transcript.errors()}};
+}
+
+std::string jsonText(const json& value) {
+    return value.dump(-1, ' ', false, json::error_handler_t::replace);
+}
