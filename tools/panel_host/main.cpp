@@ -205,6 +205,20 @@ bool takeServeArguments(std::vector<std::string>& args, ServeArguments& out) {
     return true;
 }
 
+// Plays the scenario's steps, then serves the workbench page until the user ends it.
+int runServe(Runner& runner, Transcript& transcript, const Site& site, const std::vector<Step>& steps,
+             const ServeArguments& serve) {
+#ifdef PANEL_HOST_WORKBENCH
+    serveWorkbench(runner, transcript, site, steps, ServeOptions{serve.address, serve.port});
+    runner.finish();
+    return summarize(runner, transcript);
+#else
+    // main() refuses --serve in a build without the workbench before anything is loaded.
+    (void)runner, (void)transcript, (void)site, (void)steps, (void)serve;
+    return 2;
+#endif
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -257,14 +271,9 @@ int main(int argc, char** argv) {
         Transcript transcript(std::cout);
         Runner runner(site, args[0], transcript);
         int status = 0;
-#ifdef PANEL_HOST_WORKBENCH
         if (serve.serve) {
-            serveWorkbench(runner, transcript, site, steps, ServeOptions{serve.address, serve.port});
-            runner.finish();
-            status = summarize(runner, transcript);
-        } else
-#endif
-            if (args.size() == 3) {
+            status = runServe(runner, transcript, site, steps, serve);
+        } else if (args.size() == 3) {
             playAll(runner, steps);
             status = summarize(runner, transcript);
         } else {

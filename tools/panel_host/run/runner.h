@@ -44,9 +44,9 @@ public:
 
     // ---- Views for front ends that draw the host between steps (the workbench) ---------------------
     // Read-only; call them on the runner's thread, never while a step runs.
-    const Panels& panels() { return host_.panels(); }
-    const Devices& devices() { return host_.devices(); }
-    const Timers& timers() { return host_.timers(); }
+    const Panels& panels() { return host_->panels(); }
+    const Devices& devices() { return host_->devices(); }
+    const Timers& timers() { return host_->timers(); }
     bool started() const { return started_; }
     bool running() const { return session_ && session_->running(); }
     // The answer to the last parent request; answered() is false before the first one.
