@@ -73,9 +73,6 @@ orvo_string orvo_stringlist::toString(char separator) const {
     // A NUL between entries would end the text early while its length said otherwise.
     const bool withSeparator = separator != 0;
     const int32_t entries = count();
-    if (entries == 1) {
-        return first_;  // nothing to join: the answer of a one-entry list is its entry
-    }
     int64_t total = entries == 0 || !withSeparator ? 0 : entries - 1;
     for (int32_t i = 0; i < entries; ++i) {
         total += entry(i).length_;
