@@ -142,13 +142,6 @@ orvo_string::orvo_string(int32_t value, char fill, int32_t width, int32_t base)
     setLength(text.length());
 }
 
-orvo_string& orvo_string::operator=(const orvo_string& other) {
-    if (this != &other) {
-        assign(other.data_, other.length_);
-    }
-    return *this;
-}
-
 orvo_string& orvo_string::operator=(orvo_string&& other) noexcept {
     if (this == &other) {
         return *this;
@@ -354,11 +347,9 @@ orvo_string orvo_string::fromRange(const char* text, int32_t length) {
     return result;
 }
 
-void orvo_string::reserveFor(int32_t length) {
-    if (length > capacity_) {
-        adopt(new char[static_cast<size_t>(length) + 1], length);
-        setLength(0);
-    }
+void orvo_string::takeBlockFor(int32_t length) {
+    adopt(new char[static_cast<size_t>(length) + 1], length);
+    setLength(0);
 }
 
 void orvo_string::adopt(char* block, int32_t capacity) noexcept {

@@ -47,7 +47,12 @@ public:
         }
     }
 
-    orvo_string& operator=(const orvo_string& other);
+    orvo_string& operator=(const orvo_string& other) {
+        if (this != &other) {
+            assign(other.data_, other.length_);
+        }
+        return *this;
+    }
     orvo_string& operator=(orvo_string&& other) noexcept;
     orvo_string& operator=(const char* text);
     orvo_string& operator+=(const orvo_string& other);
@@ -108,7 +113,13 @@ private:
     static orvo_string fromRange(const char* text, int32_t length);
     // Makes room for `length` characters and the NUL in a block of exactly that size. When a new block is
     // taken the contents are dropped; when it cannot be had the string is unchanged.
-    void reserveFor(int32_t length);
+    void reserveFor(int32_t length) {
+        if (length > capacity_) {
+            takeBlockFor(length);
+        }
+    }
+    // reserveFor() when the text does not fit: a new block of exactly that size, the contents dropped.
+    void takeBlockFor(int32_t length);
     // Takes `block` (from new[], room for `capacity` characters and the NUL) in place of the current one.
     void adopt(char* block, int32_t capacity) noexcept;
     // Sets the length and writes the NUL; the characters must already be in place.
