@@ -9,22 +9,6 @@
 #include "orvo_event_kind.h"
 #include "parsed_command.h"
 
-namespace {
-
-// Releases a parsed parent request however the handler call ends.
-class ParsedRequestGuard {
-public:
-    explicit ParsedRequestGuard(ParsedCommand& request) : request_(request) {}
-    ~ParsedRequestGuard() { request_.release(); }
-    ParsedRequestGuard(const ParsedRequestGuard&) = delete;
-    ParsedRequestGuard& operator=(const ParsedRequestGuard&) = delete;
-
-private:
-    ParsedCommand& request_;
-};
-
-}  // namespace
-
 orvo_script_helper::orvo_script_helper(orvo_host* host, const char* path)
     : hostHandle(host), basePath(path), alarmHandling(0) {}
 
@@ -84,7 +68,9 @@ char* orvo_script_helper::notify(void* data, int32_t kind) {
 char* orvo_script_helper::answerParentRequest(const char* text) {
     ParsedCommand request;  // parseCommand() sets every field, so clearing it first would be wasted
     request.parseCommand(text);
-    ParsedRequestGuard releaseRequest(request);
+    // The record dies with this call, so freeing its copy is all its release needs, however the handler
+    // call ends.
+    const std::unique_ptr<char[]> requestCopy(request.ownedCopy);
 
     ParentRequest wrapped(&request);
     orvo_string answer = onParentRequest(&wrapped);

@@ -7,6 +7,18 @@ namespace {
 // Constant, so sharing it between every record and every script object is safe.
 constexpr char kEmptyText[1] = {'\0'};
 
+// Every sub-word slot of a record pointing to the empty text: one block copied over a record's slots
+// clears them in a few straight moves instead of a loop of 32 stores.
+struct EmptySubWords {
+    const char* words[ParsedCommand::kMaxSubWords];
+    constexpr EmptySubWords() : words() {
+        for (const char*& word : words) {
+            word = kEmptyText;
+        }
+    }
+};
+constexpr EmptySubWords kEmptySubWords;
+
 }  // namespace
 
 const char* orvo_empty_text() {
@@ -16,9 +28,7 @@ const char* orvo_empty_text() {
 void ParsedCommand::parseCommand(const char* text) {
     // The record is the empty command before anything can throw, so a failed copy leaves nothing to free.
     command = kEmptyText;
-    for (const char*& subWord : subWords) {
-        subWord = kEmptyText;
-    }
+    std::memcpy(subWords, kEmptySubWords.words, sizeof subWords);
     value = kEmptyText;
     subWordCount = 0;
     hasValue = 0;
@@ -29,37 +39,28 @@ void ParsedCommand::parseCommand(const char* text) {
         return;
     }
     const std::size_t length = std::strlen(text);
-    char* copy = new char[length + 1];
+    char* const copy = new char[length + 1];
     std::memcpy(copy, text, length + 1);
     ownedCopy = copy;
+    command = copy;
 
-    bool commandSet = false;
-    for (std::size_t i = 0; i < length; ++i) {
-        // With every sub-word slot taken, the last sub-word keeps the rest of the message, '=' included.
-        if (subWordCount == kMaxSubWords) {
-            break;
-        }
-        const char c = copy[i];
-        if (c != '.' && c != '=') {
-            continue;
-        }
-        if (!commandSet) {
-            command = copy;
-            commandSet = true;
-        }
-        copy[i] = '\0';
-        if (c == '.') {
-            subWords[subWordCount] = copy + i + 1;
-            ++subWordCount;
-        } else {
+    for (char* at = copy; *at != '\0'; ++at) {
+        if (*at == '=') {
             // Everything after the first '=' is the value, dots and further '=' included.
+            *at = '\0';
             hasValue = 1;
-            value = copy + i + 1;
-            break;
+            value = at + 1;
+            return;
         }
-    }
-    if (!commandSet) {
-        command = copy;
+        if (*at == '.') {
+            *at = '\0';
+            subWords[subWordCount] = at + 1;
+            ++subWordCount;
+            // With every sub-word slot taken, the last sub-word keeps the rest of the message, '=' included.
+            if (subWordCount == kMaxSubWords) {
+                return;
+            }
+        }
     }
 }
 
@@ -67,9 +68,7 @@ void ParsedCommand::release() {
     delete[] ownedCopy;
     ownedCopy = nullptr;
     command = kEmptyText;
-    for (const char*& subWord : subWords) {
-        subWord = kEmptyText;
-    }
+    std::memcpy(subWords, kEmptySubWords.words, sizeof subWords);
     value = kEmptyText;
     subWordCount = 0;
     hasValue = 0;

@@ -38,7 +38,7 @@ const char* orEmpty(const char* text) {
 }
 
 // The next '%' at or after `at` that has a character after it (before `end`), or null. A plain loop:
-// formats are short, and a library search costs more to set up than it saves on them.
+// formats are short, and were mostly written a moment ago, which a wide library search reads slowly.
 const char* nextPercent(const char* at, const char* end) {
     for (; end - at >= 2; ++at) {
         if (*at == '%') {
@@ -117,20 +117,6 @@ struct IntegerText {
 // strings are made by the dozen for every command, and a delegated call is one more call each time.
 // Nothing is owned until a block is adopted, so a constructor that throws leaves nothing behind.
 
-orvo_string::orvo_string(const char* text) : data_(inline_), length_(0), capacity_(kInlineCapacity) {
-    // A text that fits inline (nearly every one) is copied in the same pass that finds its end.
-    const char* from = orEmpty(text);
-    for (int32_t i = 0; i <= kInlineCapacity; ++i) {
-        inline_[i] = from[i];
-        if (from[i] == '\0') {
-            length_ = i;
-            return;
-        }
-    }
-    inline_[0] = 0;
-    assign(from, textLength(from));
-}
-
 orvo_string::orvo_string(const orvo_string& other) : data_(inline_), length_(0), capacity_(kInlineCapacity) {
     if (other.length_ <= kInlineCapacity) {
         std::memcpy(inline_, other.data_, static_cast<size_t>(other.length_) + 1);
@@ -154,13 +140,6 @@ orvo_string::orvo_string(int32_t value, char fill, int32_t width, int32_t base)
     reserveFor(text.length());
     text.writeTo(data_);
     setLength(text.length());
-}
-
-orvo_string& orvo_string::operator=(const orvo_string& other) {
-    if (this != &other) {
-        assign(other.data_, other.length_);
-    }
-    return *this;
 }
 
 orvo_string& orvo_string::operator=(orvo_string&& other) noexcept {
@@ -242,8 +221,9 @@ orvo_string orvo_string::arg(int32_t value, char fill, int32_t width, int32_t ba
 }
 
 orvo_string orvo_string::argText(const char* value, int32_t valueLength) const {
-    // One pass finds the lowest marker still present and how often it occurs.
+    // One pass finds the lowest marker still present, where it first occurs and how often it occurs.
     const char* const end = data_ + length_;
+    const char* first = nullptr;
     char lowest = 0;
     int64_t markers = 0;
     for (const char* at = nextPercent(data_, end); at != nullptr; at = nextPercent(at + 1, end)) {
@@ -253,6 +233,7 @@ orvo_string orvo_string::argText(const char* value, int32_t valueLength) const {
         }
         if (next != lowest) {
             lowest = next;
+            first = at;
             markers = 0;
         }
         ++markers;
@@ -265,11 +246,12 @@ orvo_string orvo_string::argText(const char* value, int32_t valueLength) const {
     }
     const int32_t total = addLengths(length_, markers * (int64_t{valueLength} - 2));
 
-    // The second pass copies the text between the markers in runs, and the value in place of each.
+    // The second pass starts at the first marker, copies the text between the markers in runs, and the
+    // value in place of each.
     result.reserveFor(total);
     char* out = result.data_;
     const char* copied = data_;
-    for (const char* at = nextPercent(data_, end); at != nullptr;) {
+    for (const char* at = first; at != nullptr;) {
         if (at[1] != lowest) {
             at = nextPercent(at + 1, end);
             continue;
@@ -281,7 +263,9 @@ orvo_string orvo_string::argText(const char* value, int32_t valueLength) const {
         copied = at + 2;
         at = nextPercent(copied, end);
     }
-    std::memcpy(out, copied, static_cast<size_t>(end - copied));
+    if (copied != end) {
+        std::memcpy(out, copied, static_cast<size_t>(end - copied));
+    }
     result.setLength(total);
     return result;
 }
@@ -317,20 +301,6 @@ int32_t orvo_string::split(char separator, orvo_string& left, orvo_string& right
     left = static_cast<orvo_string&&>(leftPart);
     right = static_cast<orvo_string&&>(rightPart);
     return at;
-}
-
-bool orvo_string::operator==(const char* text) const {
-    // What strcmp would say, in a loop: the literals a panel compares with are a few characters long.
-    const char* other = orEmpty(text);
-    for (int32_t i = 0; i < length_; ++i) {
-        if (other[i] != data_[i]) {
-            return false;
-        }
-        if (other[i] == '\0') {
-            return true;
-        }
-    }
-    return other[length_] == '\0';
 }
 
 bool orvo_string::operator==(const orvo_string& other) const {
@@ -377,11 +347,9 @@ orvo_string orvo_string::fromRange(const char* text, int32_t length) {
     return result;
 }
 
-void orvo_string::reserveFor(int32_t length) {
-    if (length > capacity_) {
-        adopt(new char[static_cast<size_t>(length) + 1], length);
-        setLength(0);
-    }
+void orvo_string::takeBlockFor(int32_t length) {
+    adopt(new char[static_cast<size_t>(length) + 1], length);
+    setLength(0);
 }
 
 void orvo_string::adopt(char* block, int32_t capacity) noexcept {
@@ -404,6 +372,13 @@ void orvo_string::assign(const char* text, int32_t length) {
     reserveFor(length);
     std::memcpy(data_, text, static_cast<size_t>(length));
     setLength(length);
+}
+
+void orvo_string::assignLong(const char* text, size_t length) {
+    if (length > static_cast<size_t>(kMaxLength)) {
+        throw std::bad_alloc();
+    }
+    assign(text, static_cast<int32_t>(length));
 }
 
 void orvo_string::append(const char* text, int32_t length) {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 class orvo_string {
 public:
@@ -18,7 +19,20 @@ public:
 
     // The empty string and the destructor are inline: strings are made by the dozen for every event.
     orvo_string() : data_(inline_), length_(0), capacity_(kInlineCapacity) { inline_[0] = 0; }
-    orvo_string(const char* text);  // NOLINT: implicit on purpose, literals are passed as strings
+    // Inline, like the comparison with a text below: a literal's length is then known where it is
+    // written, and a short text is one measured copy.
+    orvo_string(const char* text)  // NOLINT: implicit on purpose, literals are passed as strings
+        : data_(inline_), length_(0), capacity_(kInlineCapacity) {
+        const char* const from = text != nullptr ? text : "";
+        const size_t length = std::strlen(from);
+        if (length <= static_cast<size_t>(kInlineCapacity)) {
+            std::memcpy(inline_, from, length + 1);
+            length_ = static_cast<int32_t>(length);
+        } else {
+            inline_[0] = 0;
+            assignLong(from, length);
+        }
+    }
     orvo_string(const orvo_string& other);
     orvo_string(orvo_string&& other) noexcept;
     // The integer's text in the given base (2 to 36; anything else means 10), padded on the left to at
@@ -33,7 +47,12 @@ public:
         }
     }
 
-    orvo_string& operator=(const orvo_string& other);
+    orvo_string& operator=(const orvo_string& other) {
+        if (this != &other) {
+            assign(other.data_, other.length_);
+        }
+        return *this;
+    }
     orvo_string& operator=(orvo_string&& other) noexcept;
     orvo_string& operator=(const char* text);
     orvo_string& operator+=(const orvo_string& other);
@@ -71,7 +90,11 @@ public:
 
     // Exact, case-sensitive comparisons. The integer form is true only for the plain decimal text:
     // "1" == 1 and "-1" == -1, but "01", "+1" and " 1" are not 1.
-    bool operator==(const char* text) const;
+    bool operator==(const char* text) const {
+        const char* const other = text != nullptr ? text : "";
+        const size_t length = std::strlen(other);
+        return length == static_cast<size_t>(length_) && std::memcmp(data_, other, length) == 0;
+    }
     bool operator==(const orvo_string& other) const;
     bool operator==(int32_t value) const;  // true when the text is the value's plain decimal form
     bool operator!=(const char* text) const { return !(*this == text); }
@@ -90,7 +113,13 @@ private:
     static orvo_string fromRange(const char* text, int32_t length);
     // Makes room for `length` characters and the NUL in a block of exactly that size. When a new block is
     // taken the contents are dropped; when it cannot be had the string is unchanged.
-    void reserveFor(int32_t length);
+    void reserveFor(int32_t length) {
+        if (length > capacity_) {
+            takeBlockFor(length);
+        }
+    }
+    // reserveFor() when the text does not fit: a new block of exactly that size, the contents dropped.
+    void takeBlockFor(int32_t length);
     // Takes `block` (from new[], room for `capacity` characters and the NUL) in place of the current one.
     void adopt(char* block, int32_t capacity) noexcept;
     // Sets the length and writes the NUL; the characters must already be in place.
@@ -99,6 +128,9 @@ private:
         data_[length] = 0;
     }
     void assign(const char* text, int32_t length);
+    // assign() for a text of `length` characters that does not fit inline; refuses (as std::bad_alloc) a
+    // text longer than a string can hold.
+    void assignLong(const char* text, size_t length);
     void append(const char* text, int32_t length);
     orvo_string argText(const char* value, int32_t valueLength) const;
 

@@ -248,6 +248,7 @@ TEST(OrvoStringArg, FillsTheLowestRemainingMarker) {
         {"every occurrence of the marker", orvo_string("%1-%1/%1").arg("x"), "x-x/x"},
         {"lowest first, wherever it stands", orvo_string("%2 %1").arg("a"), "%2 a"},
         {"then the next", orvo_string("%2 %1").arg("a").arg("b"), "b a"},
+        {"higher markers before and between", orvo_string("%3 %2 %1 %2 %1").arg("x"), "%3 %2 x %2 x"},
         {"gaps in the numbering are skipped", orvo_string("%9 %3").arg("a"), "%9 a"},
         {"no marker: unchanged", orvo_string("no marker").arg("x"), "no marker"},
         {"all markers used: unchanged", orvo_string("%1").arg("a").arg("b"), "a"},
