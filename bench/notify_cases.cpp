@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <numeric>
 #include <random>
 #include <string>
@@ -360,19 +361,30 @@ std::string floorMismatch(const NotifyCase& notifyCase, Scene& scene) {
     return std::string();
 }
 
-void runEvent(benchmark::State& state, const NotifyCase* notifyCase) {
+// A Corvane created through the export of the built module, or null when there is none (the case is then
+// skipped with the reason).
+std::unique_ptr<Scene> openScene(benchmark::State& state) {
     std::string why;
     const orvo_load_script_function load = corvaneExport(&why);
     if (load == nullptr) {
         state.SkipWithError(why.c_str());
-        return;
+        return nullptr;
     }
-    const QuietDebugOutput quiet;
-    Scene scene(load);
-    if (scene.panel == nullptr) {
+    auto scene = std::make_unique<Scene>(load);
+    if (scene->panel == nullptr) {
         state.SkipWithError("the export created no panel");
+        return nullptr;
+    }
+    return scene;
+}
+
+void runEvent(benchmark::State& state, const NotifyCase* notifyCase) {
+    const QuietDebugOutput quiet;
+    const std::unique_ptr<Scene> opened = openScene(state);
+    if (!opened) {
         return;
     }
+    Scene& scene = *opened;
     notifyCase->prepare(scene);
     // The first event settles anything a steady state keeps, so that every timed one is alike.
     notifyCase->event(scene);
@@ -407,18 +419,12 @@ std::vector<size_t> scrambledOrder(size_t count) {
 }
 
 void runHeldAnswers(benchmark::State& state) {
-    std::string why;
-    const orvo_load_script_function load = corvaneExport(&why);
-    if (load == nullptr) {
-        state.SkipWithError(why.c_str());
-        return;
-    }
     const QuietDebugOutput quiet;
-    Scene scene(load);
-    if (scene.panel == nullptr) {
-        state.SkipWithError("the export created no panel");
+    const std::unique_ptr<Scene> opened = openScene(state);
+    if (!opened) {
         return;
     }
+    Scene& scene = *opened;
     prepareParent(scene);
     const size_t count = static_cast<size_t>(state.range(0));
     const std::vector<size_t> order = scrambledOrder(count);
