@@ -34,6 +34,18 @@ std::string listed(const std::vector<std::string>& items, size_t from) {
     return out;
 }
 
+// Looks for a line matching `expected` from `mark` on; when found, moves `mark` past it so the next check
+// looks after it.
+bool findFrom(const std::string& expected, const std::vector<std::string>& lines, size_t& mark) {
+    for (size_t i = mark; i < lines.size(); ++i) {
+        if (matches(expected, lines[i])) {
+            mark = i + 1;
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 Runner::Runner(const Site& site, const std::string& libraryPath, Transcript& transcript)
@@ -395,25 +407,17 @@ void Runner::check(const Step& step) {
             checkCommand(step);
             return;
         case StepKind::ExpectDebug:
-            for (size_t i = debugMark_; i < debug.size(); ++i) {
-                if (matches(step.text, debug[i])) {
-                    debugMark_ = i + 1;
-                    return;
-                }
+            if (!findFrom(step.text, debug, debugMark_)) {
+                transcript_.failure(step.where() + ": expected the debug line " + step.text +
+                                    "\n    the script wrote" + listed(debug, debugMark_));
             }
-            transcript_.failure(step.where() + ": expected the debug line " + step.text +
-                                "\n    the script wrote" + listed(debug, debugMark_));
             return;
         case StepKind::ExpectNote: {
             const std::vector<std::string>& notes = transcript_.notes();
-            for (size_t i = noteMark_; i < notes.size(); ++i) {
-                if (matches(step.text, notes[i])) {
-                    noteMark_ = i + 1;
-                    return;
-                }
+            if (!findFrom(step.text, notes, noteMark_)) {
+                transcript_.failure(step.where() + ": expected the host note " + step.text +
+                                    "\n    the host noted" + listed(notes, noteMark_));
             }
-            transcript_.failure(step.where() + ": expected the host note " + step.text +
-                                "\n    the host noted" + listed(notes, noteMark_));
             return;
         }
         case StepKind::ExpectNoDebug:
