@@ -2,6 +2,7 @@
 //
 //   panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]
 //   panel_host --serve [--port N] [--listen ADDR] LIBRARY SITE [SCENARIO]
+//   panel_host --validate [options] LIBRARY [SITE]
 //   panel_host --version
 //
 // The front ends: a scenario file, steps typed at a terminal or piped in, a comparison of two libraries
@@ -22,6 +23,7 @@
 #include "scenario.h"
 #include "site.h"
 #include "text.h"
+#include "validate.h"
 #ifdef PANEL_HOST_WORKBENCH
 #include "workbench_server.h"
 #endif
@@ -224,12 +226,15 @@ int runServe(Runner& runner, Transcript& transcript, const Site& site, const std
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
-        std::cout << kUsage;
+        std::cout << kUsage << kValidateUsage;
         return 0;
     }
     if (args.size() == 1 && args[0] == "--version") {
         std::cout << "panel_host " ORVO_PRODUCT_VERSION "\n";
         return 0;
+    }
+    if (!args.empty() && args[0] == "--validate") {
+        return runValidate(std::vector<std::string>(args.begin() + 1, args.end()));
     }
     ServeArguments serve;
     if (!takeServeArguments(args, serve)) {

@@ -1,0 +1,221 @@
+#include "isolation.h"
+
+#include <nlohmann/json.hpp>
+
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#endif
+
+std::string resultToJson(const CheckResult& result) {
+    nlohmann::json out = {{"outcome", outcomeName(result.outcome)}, {"message", result.message},
+                          {"where", result.where},                  {"scenario", result.scenario},
+                          {"warning", result.warning},              {"events", result.events},
+                          {"steps", result.steps}};
+    // A script's texts need not be UTF-8; the JSON carries them with the bad bytes replaced.
+    return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+CheckResult resultFromJson(const std::string& text) {
+    nlohmann::json in = nlohmann::json::parse(text);
+    CheckResult result;
+    result.outcome = outcomeFromName(in.value("outcome", "FAIL"));
+    result.message = in.value("message", "");
+    result.where = in.value("where", "");
+    result.scenario = in.value("scenario", "");
+    result.warning = in.value("warning", "");
+    result.events = in.value("events", int64_t{0});
+    result.steps = in.value("steps", std::vector<std::string>{});
+    return result;
+}
+
+#if defined(_WIN32)
+
+bool canIsolate() {
+    return false;
+}
+
+CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool, double, std::vector<std::string>*) {
+    return body(-1);
+}
+
+#else
+
+namespace {
+
+int scratchFile() {
+    char name[] = "/tmp/panel_host_validate_XXXXXX";
+    int fd = ::mkstemp(name);
+    if (fd >= 0) {
+        ::unlink(name);
+    }
+    return fd;
+}
+
+std::string readAll(int fd) {
+    std::string text;
+    char buffer[4096];
+    off_t at = 0;
+    for (;;) {
+        ssize_t got = ::pread(fd, buffer, sizeof buffer, at);
+        if (got <= 0) {
+            return text;
+        }
+        text.append(buffer, static_cast<size_t>(got));
+        at += got;
+    }
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+// The call guard's last message ("panel_host: storm:12: the script crashed (SIGSEGV) during notify
+// kind 2"), without its prefix.
+std::string guardMessage(const std::string& errorText) {
+    std::vector<std::string> lines = linesOf(errorText);
+    for (size_t i = lines.size(); i > 0; --i) {
+        const std::string prefix = "panel_host: ";
+        if (lines[i - 1].compare(0, prefix.size(), prefix) == 0) {
+            return lines[i - 1].substr(prefix.size());
+        }
+    }
+    return "";
+}
+
+[[noreturn]] void runChild(const std::function<CheckResult(int)>& body, int resultFd, int trailFd, int errorFd) {
+    int devNull = ::open("/dev/null", O_WRONLY);
+    if (devNull >= 0) {
+        ::dup2(devNull, STDOUT_FILENO);
+    }
+    ::dup2(errorFd, STDERR_FILENO);
+    std::string json;
+    try {
+        json = resultToJson(body(trailFd));
+    } catch (const std::exception& error) {
+        json = resultToJson(CheckResult::fail(std::string("the validator could not run the check: ") + error.what()));
+    }
+    size_t at = 0;
+    while (at < json.size()) {
+        ssize_t put = ::write(resultFd, json.data() + at, json.size() - at);
+        if (put <= 0) {
+            break;
+        }
+        at += static_cast<size_t>(put);
+    }
+    // Skip exit-time code: the library's unload was already checked, and the parent owns the rest.
+    ::_exit(0);
+}
+
+}  // namespace
+
+bool canIsolate() {
+    return true;
+}
+
+CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProcess, double timeLimit,
+                        std::vector<std::string>* trail) {
+    if (inProcess) {
+        return body(-1);
+    }
+    int pipeFds[2];
+    if (::pipe(pipeFds) != 0) {
+        return CheckResult::fail("the validator could not make a pipe for the check");
+    }
+    int trailFd = scratchFile();
+    int errorFd = scratchFile();
+    std::fflush(nullptr);
+    pid_t child = ::fork();
+    if (child == 0) {
+        ::close(pipeFds[0]);
+        runChild(body, pipeFds[1], trailFd, errorFd);
+    }
+    ::close(pipeFds[1]);
+    CheckResult result;
+    std::string json;
+    bool timedOut = false;
+    if (child < 0) {
+        result = CheckResult::fail("the validator could not start a child process for the check");
+    } else {
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeLimit);
+        for (;;) {
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            if (left.count() <= 0) {
+                timedOut = true;
+                break;
+            }
+            pollfd watch{pipeFds[0], POLLIN, 0};
+            int ready = ::poll(&watch, 1, static_cast<int>(left.count()));
+            if (ready < 0 && errno == EINTR) {
+                continue;
+            }
+            if (ready <= 0) {
+                continue;
+            }
+            char buffer[65536];
+            ssize_t got = ::read(pipeFds[0], buffer, sizeof buffer);
+            if (got <= 0) {
+                break;
+            }
+            json.append(buffer, static_cast<size_t>(got));
+        }
+        if (timedOut) {
+            ::kill(child, SIGKILL);
+        }
+        int status = 0;
+        while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
+        }
+        std::string guard = guardMessage(readAll(errorFd));
+        if (timedOut) {
+            result.outcome = Outcome::Timeout;
+            result.message = "no result within " + std::to_string(static_cast<int>(timeLimit)) + " s";
+        } else if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && !json.empty()) {
+            try {
+                result = resultFromJson(json);
+            } catch (const std::exception& error) {
+                result = CheckResult::fail(std::string("the check's result could not be read: ") + error.what());
+            }
+        } else {
+            result.outcome = Outcome::Crash;
+            if (!guard.empty()) {
+                result.message = guard;
+            } else if (WIFSIGNALED(status)) {
+                result.message = std::string("the process died of signal ") + std::to_string(WTERMSIG(status)) +
+                                 " (" + strsignal(WTERMSIG(status)) + ")";
+            } else {
+                result.message = "the process ended with status " + std::to_string(WEXITSTATUS(status)) +
+                                 " and no result";
+            }
+        }
+        if (result.outcome == Outcome::Timeout || result.outcome == Outcome::Crash) {
+            std::vector<std::string> steps = linesOf(readAll(trailFd));
+            if (!steps.empty()) {
+                result.where = "storm step " + std::to_string(steps.size()) + ": " + steps.back();
+            }
+            if (trail != nullptr) {
+                *trail = steps;
+            }
+        }
+    }
+    ::close(pipeFds[0]);
+    ::close(trailFd);
+    ::close(errorFd);
+    return result;
+}
+
+#endif

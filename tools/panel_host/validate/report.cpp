@@ -1,0 +1,214 @@
+#include "report.h"
+
+#include <cstdio>
+#include <fstream>
+#include <nlohmann/json.hpp>
+
+namespace {
+
+std::string seconds(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+struct Tally {
+    int passed = 0, failed = 0, skipped = 0, total = 0;
+    void add(Outcome outcome) {
+        ++total;
+        if (outcome == Outcome::Pass) {
+            ++passed;
+        } else if (outcome == Outcome::Skip) {
+            ++skipped;
+        } else {
+            ++failed;
+        }
+    }
+};
+
+class TerminalReport : public ResultListener {
+public:
+    explicit TerminalReport(std::ostream& out) : out_(out) {}
+
+    void begin(const RunInfo& info) override {
+        out_ << "panel_host: validating " << info.library << " with "
+             << (info.site.empty() ? std::string("no site") : info.site) << ", level " << info.level << ", seed "
+             << info.seed << "; " << info.isolationNote << "\n";
+        out_.flush();
+    }
+
+    void result(const Check& check, const CheckResult& result) override {
+        tally_.add(result.outcome);
+        char head[160];
+        std::snprintf(head, sizeof head, "%-8s %-22s %7ss  ", outcomeName(result.outcome), check.name,
+                      seconds(result.seconds).c_str());
+        out_ << head << check.description << "\n";
+        if (!result.message.empty()) {
+            out_ << "         " << result.message << "\n";
+        }
+        if (!result.where.empty()) {
+            out_ << "         in " << result.where << "\n";
+        }
+        if (!result.warning.empty()) {
+            out_ << "         warning: " << result.warning << "\n";
+        }
+        if (!result.scenario.empty()) {
+            out_ << "         replay: " << result.scenario << "\n";
+        }
+        out_.flush();
+    }
+
+    void end(double total, int64_t events) override {
+        out_ << "panel_host: " << tally_.passed << " passed, " << tally_.failed << " failed, " << tally_.skipped
+             << " skipped of " << tally_.total << " checks in " << seconds(total) << " s; " << events
+             << " events played";
+        if (total > 0) {
+            out_ << " (" << static_cast<int64_t>(static_cast<double>(events) / total) << " a second)";
+        }
+        out_ << "\n";
+        out_.flush();
+    }
+
+private:
+    std::ostream& out_;
+    Tally tally_;
+};
+
+std::string escapedXml(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                // XML 1.0 cannot carry most control characters, nor bytes outside ASCII that may not be UTF-8.
+                if ((byte < 0x20 && c != '\n' && c != '\t') || byte >= 0x80) {
+                    out += '?';
+                } else {
+                    out += c;
+                }
+        }
+    }
+    return out;
+}
+
+class JunitReport : public ResultListener {
+public:
+    JunitReport(std::string path, std::ostream& errors) : path_(std::move(path)), errors_(errors) {}
+
+    void begin(const RunInfo& info) override { info_ = info; }
+
+    void result(const Check& check, const CheckResult& result) override {
+        tally_.add(result.outcome);
+        std::string body;
+        std::string detail = result.message + (result.where.empty() ? "" : "\nin " + result.where) +
+                             (result.scenario.empty() ? "" : "\nreplay: " + result.scenario);
+        switch (result.outcome) {
+            case Outcome::Fail:
+                ++failures_;
+                body = "<failure message=\"" + escapedXml(result.message) + "\">" + escapedXml(detail) + "</failure>";
+                break;
+            case Outcome::Crash:
+            case Outcome::Timeout:
+                ++errorCount_;
+                body = "<error type=\"" + std::string(outcomeName(result.outcome)) + "\" message=\"" +
+                       escapedXml(result.message) + "\">" + escapedXml(detail) + "</error>";
+                break;
+            case Outcome::Skip:
+                ++skips_;
+                body = "<skipped message=\"" + escapedXml(result.message) + "\"/>";
+                break;
+            case Outcome::Pass:
+                break;
+        }
+        if (!result.warning.empty()) {
+            body += "<system-out>warning: " + escapedXml(result.warning) + "</system-out>";
+        }
+        cases_ += "    <testcase classname=\"panel_host.validate\" name=\"" + std::string(check.name) +
+                  "\" time=\"" + seconds(result.seconds) + "\">" + body + "</testcase>\n";
+    }
+
+    void end(double total, int64_t) override {
+        std::ofstream out(path_, std::ios::binary);
+        out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+            << "<testsuites>\n  <testsuite name=\"panel_host --validate " << escapedXml(info_.library)
+            << "\" tests=\"" << tally_.total << "\" failures=\"" << failures_ << "\" errors=\"" << errorCount_
+            << "\" skipped=\"" << skips_ << "\" time=\"" << seconds(total) << "\">\n"
+            << "    <properties><property name=\"seed\" value=\"" << info_.seed
+            << "\"/><property name=\"level\" value=\"" << info_.level << "\"/></properties>\n"
+            << cases_ << "  </testsuite>\n</testsuites>\n";
+        if (!out) {
+            errors_ << "panel_host: " << path_ << ": cannot write the JUnit report\n";
+        }
+    }
+
+private:
+    std::string path_;
+    std::ostream& errors_;
+    RunInfo info_;
+    Tally tally_;
+    int failures_ = 0, errorCount_ = 0, skips_ = 0;
+    std::string cases_;
+};
+
+class JsonReport : public ResultListener {
+public:
+    JsonReport(std::string path, std::ostream& errors) : path_(std::move(path)), errors_(errors) {}
+
+    void begin(const RunInfo& info) override {
+        report_ = {{"library", info.library}, {"site", info.site},   {"level", info.level},
+                   {"seed", info.seed},       {"isolation", info.isolationNote}, {"checks", nlohmann::json::array()}};
+    }
+
+    void result(const Check& check, const CheckResult& result) override {
+        report_["checks"].push_back({{"name", check.name},
+                                     {"description", check.description},
+                                     {"outcome", outcomeName(result.outcome)},
+                                     {"message", result.message},
+                                     {"where", result.where},
+                                     {"warning", result.warning},
+                                     {"scenario", result.scenario},
+                                     {"events", result.events},
+                                     {"seconds", result.seconds}});
+    }
+
+    void end(double total, int64_t events) override {
+        report_["seconds"] = total;
+        report_["events"] = events;
+        std::ofstream out(path_, std::ios::binary);
+        out << report_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
+        if (!out) {
+            errors_ << "panel_host: " << path_ << ": cannot write the JSON report\n";
+        }
+    }
+
+private:
+    std::string path_;
+    std::ostream& errors_;
+    nlohmann::json report_;
+};
+
+}  // namespace
+
+std::unique_ptr<ResultListener> terminalReport(std::ostream& out) {
+    return std::make_unique<TerminalReport>(out);
+}
+
+std::unique_ptr<ResultListener> junitReport(const std::string& path, std::ostream& errors) {
+    return std::make_unique<JunitReport>(path, errors);
+}
+
+std::unique_ptr<ResultListener> jsonReport(const std::string& path, std::ostream& errors) {
+    return std::make_unique<JsonReport>(path, errors);
+}

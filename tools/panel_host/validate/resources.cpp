@@ -1,0 +1,139 @@
+// The resources family: what a long run costs the host's process. The live heap must not grow with
+// the events, nor stay grown once the script is gone; no event may hold the operator's thread longer
+// than the budget. Processor time is the calling thread's own, so a busy machine does not fail a good
+// panel.
+#include <time.h>
+
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
+#include <algorithm>
+#include <cstdio>
+
+#include "checks.h"
+#include "storm.h"
+#include "storm_plan.h"
+
+namespace {
+
+// The live heap less what the session itself keeps (the transcript's lines, the steps played).
+int64_t liveHeap(const StormSession& session) {
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
+    struct mallinfo2 info = mallinfo2();
+    return static_cast<int64_t>(info.uordblks + info.hblkhd) - static_cast<int64_t>(session.keptBytes());
+#else
+    (void)session;
+    return -1;
+#endif
+}
+
+double threadMs() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+}
+
+std::string kib(int64_t bytes) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f KiB", static_cast<double>(bytes) / 1024.0);
+    return text;
+}
+
+CheckResult brokenBy(const StormSession& session) {
+    CheckResult result = CheckResult::fail(session.firstError(), session.firstErrorWhere());
+    result.steps = session.played();
+    return result;
+}
+
+}  // namespace
+
+CheckResult checkNoGrowth(const CheckContext& context) {
+    StormSession session(context, false, context.trailFd);
+    if (liveHeap(session) < 0) {
+        return CheckResult::skip("this C library does not report its live heap");
+    }
+    const int64_t beforeCreation = liveHeap(session);
+    StormGenerator generator(StormKind::Mixed, context.seed ^ 0x5eedull);
+    const int64_t warmUp = 2000;
+    const int64_t steps = stormSteps(context.level) / 5;
+    session.play("start");
+    int64_t afterWarmUp = 0;
+    while (!session.broken() && session.events() <= warmUp + steps) {
+        if (session.events() == warmUp) {
+            afterWarmUp = liveHeap(session);
+        }
+        session.play(generator.next(session));
+    }
+    if (session.broken()) {
+        return brokenBy(session);
+    }
+    int64_t grown = liveHeap(session) - afterWarmUp;
+    CheckResult result;
+    result.events = session.events();
+    if (grown > kGrowthTolerance) {
+        result = CheckResult::fail("the live heap grew by " + kib(grown) + " over " + std::to_string(steps) +
+                                       " steps after a warm-up of " + std::to_string(warmUp) + " (tolerance " +
+                                       kib(kGrowthTolerance) + ")",
+                                   "storm steps " + std::to_string(warmUp) + " to " + std::to_string(session.events()));
+        result.events = session.events();
+        return result;
+    }
+    session.play("stop");
+    int64_t left = liveHeap(session) - beforeCreation;
+    if (session.broken()) {
+        return brokenBy(session);
+    }
+    if (left > kRestoreTolerance) {
+        result = CheckResult::fail("once the script was destroyed the live heap stayed " + kib(left) +
+                                       " above its size before creation (tolerance " + kib(kRestoreTolerance) + ")",
+                                   "stop");
+    }
+    return result;
+}
+
+CheckResult checkEventTime(const CheckContext& context) {
+    StormSession session(context, false, context.trailFd);
+    StormGenerator generator(StormKind::Mixed, context.seed ^ 0x7153ull);
+    const int64_t steps = stormSteps(context.level) / 5;
+    struct Slow {
+        double ms;
+        std::string step;
+    };
+    std::vector<Slow> slowest;
+    session.play("start");
+    while (!session.broken() && session.events() <= steps) {
+        std::string line = generator.next(session);
+        double start = threadMs();
+        session.play(line);
+        double spent = threadMs() - start;
+        slowest.push_back({spent, "storm:" + std::to_string(session.events()) + ": " + line});
+        std::sort(slowest.begin(), slowest.end(), [](const Slow& a, const Slow& b) { return a.ms > b.ms; });
+        if (slowest.size() > 3) {
+            slowest.pop_back();
+        }
+    }
+    if (session.broken()) {
+        return brokenBy(session);
+    }
+    CheckResult result;
+    result.events = session.events();
+    if (slowest.empty() || slowest.front().ms <= kEventBudgetMs) {
+        return result;
+    }
+    std::string list;
+    for (const Slow& slow : slowest) {
+        char ms[32];
+        std::snprintf(ms, sizeof ms, "%.1f ms", slow.ms);
+        list += std::string(list.empty() ? "" : "; ") + ms + " at " + slow.step;
+    }
+    std::string message = "an event took more processor time than the budget of " +
+                          std::to_string(static_cast<int>(kEventBudgetMs)) + " ms; the slowest: " + list;
+    if (context.level < 5) {
+        result.warning = message + " (a failure from level 5)";
+        return result;
+    }
+    result = CheckResult::fail(message, slowest.front().step);
+    result.events = session.events();
+    return result;
+}

@@ -1,0 +1,150 @@
+#include "storm.h"
+
+#include <cstdint>
+#include <limits>
+
+namespace {
+
+const char* const kRequestWords[] = {"return", "instance", "myParam", "_events", "_commands", "set", "get",
+                                     "select", "name", "value", "all", ""};
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+}  // namespace
+
+std::string lineText(const std::string& text) {
+    bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
+    if (text.empty() || isBlank(text.front()) || isBlank(text.back()) || quoted) {
+        return "\"" + text + "\"";
+    }
+    return text;
+}
+
+int32_t StormGenerator::number(int32_t low, int32_t high) {
+    return std::uniform_int_distribution<int32_t>(low, high)(random_);
+}
+
+std::string StormGenerator::randomText(size_t longest) {
+    size_t length = static_cast<size_t>(number(0, 12));
+    if (chance(5)) {
+        length = static_cast<size_t>(number(0, static_cast<int32_t>(longest)));
+    }
+    std::string text;
+    for (size_t i = 0; i < length; ++i) {
+        int pick = number(0, 99);
+        if (pick < 70) {
+            text += static_cast<char>(number(0x20, 0x7e));
+        } else if (pick < 90) {
+            text += static_cast<char>('0' + number(0, 9));
+        } else {
+            text += static_cast<char>(number(0x80, 0xff));
+        }
+    }
+    return text;
+}
+
+void StormGenerator::refresh(StormSession& session) {
+    // What the script set up changes only as it answers events; a look every few steps is enough.
+    if (steps_ % 64 == 0) {
+        controls_ = session.controls();
+        slots_ = session.registeredSlots();
+    }
+}
+
+std::string StormGenerator::operatorStep(StormSession& session) {
+    (void)session;
+    if (controls_.empty()) {
+        return "";
+    }
+    const StormSession::ControlView& control = controls_[static_cast<size_t>(number(0, static_cast<int32_t>(controls_.size()) - 1))];
+    switch (control.kind) {
+        case StormSession::ControlView::List:
+            if (control.rows == 0 || chance(10)) {
+                return "select " + control.id + " none";
+            }
+            return "select " + control.id + " " + std::to_string(number(1, control.rows));
+        case StormSession::ControlView::Picker:
+            if (chance(10)) {
+                return "pick " + control.id + " " + std::to_string(number(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+            }
+            return "pick " + control.id + " " + std::to_string(number(-1, 64));
+        default:
+            if (chance(60)) {
+                return "press " + control.id;
+            }
+            if (chance(50)) {
+                return "press " + control.id + " value=" + std::to_string(number(-5, 100));
+            }
+            return "press " + control.id + " " + lineText(randomText(300));
+    }
+}
+
+std::string StormGenerator::deviceStep(StormSession& session) {
+    (void)session;
+    if (slots_.empty()) {
+        return "";
+    }
+    const auto& slot = slots_[static_cast<size_t>(number(0, static_cast<int32_t>(slots_.size()) - 1))];
+    std::string text = chance(60) ? std::to_string(number(0, 99)) : randomText(300);
+    return "revertive " + std::to_string(slot.first) + " " + std::to_string(slot.second) + " " + lineText(text);
+}
+
+std::string StormGenerator::clockStep(StormSession& session) {
+    std::optional<int64_t> next = session.nextTickIn();
+    if (next && chance(70)) {
+        // The next due tick, and now and then a few of them at once.
+        int64_t units = *next <= 0 ? 1 : *next;
+        if (chance(10)) {
+            units *= number(2, 4);
+        }
+        return "advance " + std::to_string(std::min<int64_t>(units, std::numeric_limits<int32_t>::max()));
+    }
+    if (chance(50)) {
+        return "advance " + std::to_string(number(1, 1000));
+    }
+    return "tick " + std::to_string(number(0, 16));
+}
+
+std::string StormGenerator::parentStep() {
+    int pick = number(0, 99);
+    if (pick < 8) {
+        return chance(50) ? "integer " + std::to_string(number(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max())) : "record";
+    }
+    if (pick < 70) {
+        // A plausible request: a word, and a value after '=' or a blank.
+        std::string word = kRequestWords[number(0, 11)];
+        std::string value = chance(30) ? kRequestWords[number(0, 11)] : randomText(40);
+        const char* joins[] = {"=", " ", ""};
+        return "request " + lineText(word + joins[number(0, 2)] + value);
+    }
+    return "request " + lineText(randomText(2000));
+}
+
+std::string StormGenerator::next(StormSession& session) {
+    refresh(session);
+    ++steps_;
+    switch (kind_) {
+        case StormKind::Operator:
+            return operatorStep(session);
+        case StormKind::Devices:
+            return deviceStep(session);
+        case StormKind::Clock:
+            return clockStep(session);
+        case StormKind::Parent:
+            return parentStep();
+        case StormKind::Mixed:
+            break;
+    }
+    int pick = number(0, 99);
+    std::string line;
+    if (pick < 40) {
+        line = operatorStep(session);
+    } else if (pick < 65) {
+        line = deviceStep(session);
+    } else if (pick < 85) {
+        line = clockStep(session);
+    }
+    return line.empty() ? parentStep() : line;
+}

@@ -1,0 +1,46 @@
+// StormGenerator: seeded random events against what the script set up, one scenario line at a time.
+//
+// Each call of next() looks at the session's current state (the controls of the loaded panels, the
+// slots the script registered, the running timers) and writes one step the host could send: a press of
+// a control with a message its kind takes, a list or picker choice, a revertive with a random text on a
+// registered slot, a clock advance to the next tick or a tick, a parent request from a grammar of
+// plausible and random ones, an integer or a record event. The same seed against the same script gives
+// the same lines. It owns only its random engine; it never plays a step itself.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+
+#include "storm_session.h"
+
+enum class StormKind { Operator, Devices, Clock, Parent, Mixed };
+
+class StormGenerator {
+public:
+    StormGenerator(StormKind kind, uint64_t seed) : kind_(kind), random_(seed) {}
+
+    // The next step as a scenario line, or "" when the script set up nothing this storm can use.
+    std::string next(StormSession& session);
+
+private:
+    std::string operatorStep(StormSession& session);
+    std::string deviceStep(StormSession& session);
+    std::string clockStep(StormSession& session);
+    std::string parentStep();
+    // A text for the rest of a line: printable bytes and bytes that are not UTF-8, never a line break.
+    std::string randomText(size_t longest);
+    int32_t number(int32_t low, int32_t high);
+    bool chance(int percent) { return number(0, 99) < percent; }
+    void refresh(StormSession& session);
+
+    StormKind kind_;
+    std::mt19937_64 random_;
+    int64_t steps_ = 0;
+    std::vector<StormSession::ControlView> controls_;
+    std::vector<std::pair<int32_t, int32_t>> slots_;
+};
+
+// The rest of a scenario line that reads back as `text`: quoted when empty, with blanks at either end,
+// or already wrapped in quotes.
+std::string lineText(const std::string& text);

@@ -1,0 +1,330 @@
+#include "storm_session.h"
+
+#include <malloc.h>
+#include <unistd.h>
+
+#include <streambuf>
+
+#include "call_guard.h"
+#include "emulated_host.h"
+#include "input_error.h"
+#include "panel_library.h"
+#include "runner.h"
+#include "script_session.h"
+#include "transcript.h"
+
+// Watches the transcript as it is written: keeps the first ERROR line and the step it came in, and the
+// whole text only when asked. The transcript's lines are "== where  text" for a step and
+// "   TAG     text" for the rest, each on one line.
+class ErrorWatch : public std::streambuf {
+public:
+    explicit ErrorWatch(bool keepText) : keepText_(keepText) {}
+
+    std::string firstError;
+    std::string firstErrorWhere;
+    std::vector<std::string> errors;  // every ERROR line, for the raw scripts
+    std::string text;
+
+protected:
+    int overflow(int c) override {
+        if (c != traits_type::eof()) {
+            char one = static_cast<char>(c);
+            xsputn(&one, 1);
+        }
+        return c;
+    }
+    std::streamsize xsputn(const char* data, std::streamsize count) override {
+        if (keepText_) {
+            text.append(data, static_cast<size_t>(count));
+        }
+        for (std::streamsize i = 0; i < count; ++i) {
+            if (data[i] == '\n') {
+                lineDone();
+            } else {
+                line_ += data[i];
+            }
+        }
+        return count;
+    }
+
+private:
+    void lineDone() {
+        static const std::string errorTag = "   ERROR   ";
+        if (line_.compare(0, 3, "== ") == 0) {
+            step_ = line_.substr(3, line_.find("  ", 3) - 3);
+        } else if (line_.compare(0, errorTag.size(), errorTag) == 0) {
+            errors.push_back(line_.substr(errorTag.size()));
+            if (firstError.empty()) {
+                firstError = errors.back();
+                firstErrorWhere = step_;
+            }
+        }
+        line_.clear();
+    }
+
+    bool keepText_;
+    std::string line_;
+    std::string step_;
+};
+
+namespace {
+
+// The heap block behind a kept text, or 0 when the text lives inside the string itself.
+size_t blockOf(const std::string& text) {
+    const char* data = text.data();
+    const char* self = reinterpret_cast<const char*>(&text);
+    if (data >= self && data < self + sizeof(std::string)) {
+        return 0;
+    }
+    return malloc_usable_size(const_cast<char*>(data)) + sizeof(size_t);
+}
+
+size_t blocksOf(const std::vector<std::string>& lines) {
+    size_t bytes = lines.capacity() == 0 ? 0 : malloc_usable_size(const_cast<std::string*>(lines.data())) + sizeof(size_t);
+    for (const std::string& line : lines) {
+        bytes += blockOf(line);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+StormSession::StormSession(const CheckContext& context, bool keepText, int trailFd)
+    : watch_(std::make_unique<ErrorWatch>(keepText)), site_(*context.site), trailFd_(trailFd) {
+    out_ = std::make_unique<std::ostream>(watch_.get());
+    transcript_ = std::make_unique<Transcript>(*out_);
+    runner_ = std::make_unique<Runner>(site_, context.library, *transcript_);
+}
+
+StormSession::~StormSession() {
+    runner_.reset();
+}
+
+const std::string& StormSession::firstError() const {
+    return watch_->firstError.empty() ? stopped_ : watch_->firstError;
+}
+
+const std::string& StormSession::firstErrorWhere() const {
+    return watch_->firstErrorWhere.empty() ? stoppedWhere_ : watch_->firstErrorWhere;
+}
+
+std::string StormSession::transcriptText() const {
+    return watch_->text;
+}
+
+bool StormSession::play(const std::string& line) {
+    std::optional<Step> step = parseStep(line, "storm", static_cast<int>(played_.size()) + 1);
+    if (!step) {
+        return !broken();
+    }
+    return play(*step);
+}
+
+bool StormSession::play(const Step& step) {
+    if (broken() || finished_) {
+        return false;
+    }
+    played_.push_back(step.source);
+    if (trailFd_ >= 0) {
+        std::string line = step.source + "\n";
+        ssize_t ignored = ::write(trailFd_, line.data(), line.size());
+        (void)ignored;
+    }
+    try {
+        runner_->run(step);
+    } catch (const InputError& error) {
+        stopped_ = std::string("the storm could not go on: ") + error.what();
+        stoppedWhere_ = step.where();
+    }
+    return !broken();
+}
+
+bool StormSession::finish() {
+    if (finished_) {
+        return !broken();
+    }
+    finished_ = true;
+    try {
+        runner_->finish();
+    } catch (const InputError& error) {
+        stopped_ = error.what();
+        stoppedWhere_ = "end";
+    }
+    return !broken();
+}
+
+std::vector<StormSession::ControlView> StormSession::controls() {
+    std::vector<ControlView> views;
+    if (!runner_->running()) {
+        return views;
+    }
+    for (const auto& entry : runner_->panels().all()) {
+        for (const Control& control : entry.second.controls) {
+            ControlView view;
+            view.id = control.id();
+            switch (control.kind()) {
+                case ControlKind::List:
+                    view.kind = ControlView::List;
+                    view.rows = static_cast<int32_t>(control.rows().size());
+                    break;
+                case ControlKind::Picker:
+                    view.kind = ControlView::Picker;
+                    break;
+                default:
+                    view.kind = ControlView::Button;
+                    break;
+            }
+            views.push_back(view);
+        }
+    }
+    return views;
+}
+
+std::vector<std::pair<int32_t, int32_t>> StormSession::registeredSlots() {
+    // Devices lists no registrations of its own; the slots a script uses lie low, so the first 4096 of
+    // each driver and the ones the site names are asked.
+    std::vector<std::pair<int32_t, int32_t>> slots;
+    const Devices& devices = runner_->devices();
+    for (const auto& entry : site_.infoDrivers) {
+        int32_t device = entry.first;
+        for (int32_t slot = 0; slot < 4096; ++slot) {
+            if (devices.registered(device, slot)) {
+                slots.emplace_back(device, slot);
+            }
+        }
+        for (const auto& known : entry.second.slots) {
+            if (known.first >= 4096 && devices.registered(device, known.first)) {
+                slots.emplace_back(device, known.first);
+            }
+        }
+    }
+    return slots;
+}
+
+std::optional<int64_t> StormSession::nextTickIn() {
+    const Timers& timers = runner_->timers();
+    std::optional<Timers::Due> due = timers.nextDue(INT64_MAX);
+    if (!due) {
+        return std::nullopt;
+    }
+    return due->at - timers.now();
+}
+
+size_t StormSession::keptBytes() const {
+    return blocksOf(transcript_->sentCommands()) + blocksOf(transcript_->debugLines()) +
+           blocksOf(transcript_->notes());
+}
+
+std::shared_ptr<const Site> readSiteOrNone(const std::string& path) {
+    if (path.empty()) {
+        return std::make_shared<const Site>();
+    }
+    return std::make_shared<const Site>(readSiteFile(path));
+}
+
+std::string basePathOf(const CheckContext& context) {
+    return context.site->basePath;
+}
+
+// ---- Direct calls ---------------------------------------------------------------------------------------
+
+// The script's table as the host calls it, as the session declares it: the destructor, then notify.
+class ScriptTable {
+public:
+#if defined(_WIN32)
+    virtual void* scalarDeletingDestructor(uint32_t flags) = 0;
+#else
+    virtual ~ScriptTable() noexcept(false) = default;
+#endif
+    virtual char* notify(void* data, int32_t kind) = 0;
+};
+
+struct RawScript::Parts {
+    explicit Parts(const Site& site) : watch(false), out(&watch), transcript(out), host(site, transcript) {}
+    ErrorWatch watch;
+    std::ostream out;
+    Transcript transcript;
+    EmulatedHost host;
+    std::unique_ptr<PanelLibrary> library;
+    std::unique_ptr<ScriptSession> session;
+    bool created = false;
+};
+
+RawScript::RawScript(const CheckContext& context, const char* basePath)
+    : parts_(std::make_unique<Parts>(*context.site)) {
+    parts_->library = PanelLibrary::open(context.library);
+    call_guard::install();
+    call_guard::setStep("raw events");
+    parts_->session = std::make_unique<ScriptSession>(*parts_->library, parts_->host, parts_->transcript);
+    parts_->created = parts_->session->start(basePath == nullptr ? std::string() : basePath);
+}
+
+RawScript::~RawScript() {
+    destroy();
+    parts_->session.reset();
+    if (parts_->library) {
+        parts_->library->unload();
+    }
+}
+
+bool RawScript::created() const {
+    return parts_->created;
+}
+
+char* RawScript::notify(void* data, int32_t kind, const std::string& what, bool& threw) {
+    call_guard::setStep(what);
+    size_t before = parts_->watch.errors.size();
+    char* answer = parts_->session->notify(data, kind);
+    threw = false;
+    for (size_t i = before; i < parts_->watch.errors.size(); ++i) {
+        threw = threw || parts_->watch.errors[i].find("threw") != std::string::npos;
+    }
+    return answer;
+}
+
+std::vector<std::string> RawScript::destroy() {
+    if (parts_->session) {
+        parts_->session->stop();
+    }
+    return parts_->watch.errors;
+}
+
+std::vector<std::string> RawScript::breaches() const {
+    return parts_->watch.errors;
+}
+
+bool createWithNullHost(const std::string& library, const char* basePath) {
+    std::unique_ptr<PanelLibrary> opened = PanelLibrary::open(library);
+    call_guard::install();
+    call_guard::enter("the export with a null host");
+    orvo_client_callback* script = opened->loadScript()(nullptr, basePath);
+    call_guard::leave();
+    if (script == nullptr) {
+        return false;
+    }
+    call_guard::enter("the destructor of a script with a null host");
+#if defined(_WIN32)
+    reinterpret_cast<ScriptTable*>(script)->scalarDeletingDestructor(1);
+#else
+    delete reinterpret_cast<ScriptTable*>(script);
+#endif
+    call_guard::leave();
+    return true;
+}
+
+std::vector<std::string> manyScripts(const CheckContext& context, const std::vector<int>& destroyOrder) {
+    std::vector<std::unique_ptr<RawScript>> scripts;
+    std::vector<std::string> breaches;
+    for (size_t i = 0; i < destroyOrder.size(); ++i) {
+        scripts.push_back(std::make_unique<RawScript>(context, context.site->basePath.c_str()));
+        if (!scripts.back()->created()) {
+            breaches.push_back("script " + std::to_string(i + 1) + " could not be created");
+        }
+    }
+    for (int index : destroyOrder) {
+        for (const std::string& breach : scripts[static_cast<size_t>(index)]->destroy()) {
+            breaches.push_back("script " + std::to_string(index + 1) + ": " + breach);
+        }
+    }
+    return breaches;
+}

@@ -1,0 +1,110 @@
+// StormSession: the validator's one coupling to the emulator's runner, host and readers. Storms are
+// Steps played by the same Runner a scenario file goes through, so the validator can never disagree
+// with a scenario run; the lower-level calls the event and lifecycle checks need (a raw notify, the
+// export with a null host) come through here too, so nothing else in validate/ names the host's types.
+//
+// A session owns its runner and the transcript the runner writes to. The transcript's text is kept only
+// when asked (the determinism check compares it); otherwise only the first contract ERROR and the step
+// it happened in are kept, so a storm of a hundred thousand events costs no memory of its own beyond
+// what the transcript keeps for its checks (counted by keptBytes()). With a trail descriptor every step
+// is written to it, one scenario line each, before it is played: a crash or a hang still leaves the
+// steps that led to it.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "check.h"
+#include "scenario.h"
+
+class Runner;
+class Transcript;
+class ErrorWatch;
+
+class StormSession {
+public:
+    // Loads the library; `trailFd` -1 for no trail.
+    StormSession(const CheckContext& context, bool keepText, int trailFd = -1);
+    ~StormSession();
+    StormSession(const StormSession&) = delete;
+    StormSession& operator=(const StormSession&) = delete;
+
+    // One scenario line, played. False once the script broke the contract (firstError() says how) or the
+    // step could not be carried out; the session plays nothing more after that.
+    bool play(const std::string& line);
+    bool play(const Step& step);
+    // Destroys the script and closes the library; the destructor's and the unload's breaches count.
+    bool finish();
+
+    bool broken() const { return !firstError().empty(); }
+    const std::string& firstError() const;
+    const std::string& firstErrorWhere() const;
+    // The steps played so far, as scenario lines.
+    const std::vector<std::string>& played() const { return played_; }
+    int64_t events() const { return static_cast<int64_t>(played_.size()); }
+    std::string transcriptText() const;
+
+    // ---- What the script set up, for the storm generator -------------------------------------------
+    struct ControlView {
+        std::string id;
+        enum Kind { Button, List, Picker, Other } kind = Other;
+        int32_t rows = 0;
+    };
+    std::vector<ControlView> controls();
+    // The (device, slot) pairs the script is registered for, on the site's information drivers.
+    std::vector<std::pair<int32_t, int32_t>> registeredSlots();
+    // Clock units to the next due tick of a running timer, if any runs.
+    std::optional<int64_t> nextTickIn();
+    // Heap bytes the transcript keeps for its checks (its sent, debug and note lines).
+    size_t keptBytes() const;
+
+private:
+    std::unique_ptr<ErrorWatch> watch_;
+    std::unique_ptr<std::ostream> out_;
+    std::unique_ptr<Transcript> transcript_;
+    std::unique_ptr<Runner> runner_;
+    const Site& site_;
+    int trailFd_;
+    bool finished_ = false;
+    std::string stopped_;  // why the session stopped when it was not a contract error
+    std::string stoppedWhere_;
+    std::vector<std::string> played_;
+};
+
+// The site file read (InputError "file:line: ..." when it is bad), or the empty site: no instance, no
+// database, no layout.
+std::shared_ptr<const Site> readSiteOrNone(const std::string& path);
+// The base path the host hands the script.
+std::string basePathOf(const CheckContext& context);
+
+// ---- Direct calls, below the runner, for the event and lifecycle checks ------------------------------
+// A script created on an emulated host of the context's site, for raw events. Breaches the host sees
+// (an answer kept, a text returned for a kind that may not) are collected as texts.
+class RawScript {
+public:
+    RawScript(const CheckContext& context, const char* basePath);
+    ~RawScript();
+    bool created() const;
+    // notify(data, kind) as the host would call it; `what` names the event for a crash message, `threw`
+    // tells whether an exception came out.
+    char* notify(void* data, int32_t kind, const std::string& what, bool& threw);
+    // Destroys the script; the breaches so far, empty when none.
+    std::vector<std::string> destroy();
+    std::vector<std::string> breaches() const;
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
+// Calls the export with a null host and the given base path and destroys what it returns. False when
+// the export returned nothing; a script that calls through the null host crashes the process.
+bool createWithNullHost(const std::string& library, const char* basePath);
+
+// `count` scripts created on one emulated host, destroyed in the order given (indexes into creation
+// order). The host's breaches, or "could not create" texts.
+std::vector<std::string> manyScripts(const CheckContext& context, const std::vector<int>& destroyOrder);

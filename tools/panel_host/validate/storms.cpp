@@ -1,0 +1,128 @@
+// The storms family: seeded random sequences of every event the host can send to what the script set
+// up, each step checked against the host contract as it is played. A storm stops at the first breach;
+// its steps so far go with the failure, to be shrunk into a scenario.
+#include <functional>
+
+#include "checks.h"
+#include "storm.h"
+#include "storm_plan.h"
+
+namespace {
+
+// Each storm draws from its own stream of the seed, so --only does not change what a storm plays.
+uint64_t streamOf(uint64_t seed, uint64_t storm) {
+    return seed * 0x9E3779B97F4A7C15ull + storm;
+}
+
+CheckResult failureOf(const StormSession& session) {
+    CheckResult result = CheckResult::fail(session.firstError(), session.firstErrorWhere());
+    result.steps = session.played();
+    result.events = session.events();
+    return result;
+}
+
+CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, const char* nothingToDo) {
+    StormSession session(context, false, context.trailFd);
+    if (!session.play("start")) {
+        return failureOf(session);
+    }
+    StormGenerator generator(kind, streamOf(context.seed, static_cast<uint64_t>(kind)));
+    while (session.events() <= steps) {
+        std::string line = generator.next(session);
+        if (line.empty()) {
+            if (session.events() == 1) {
+                return CheckResult::skip(nothingToDo);
+            }
+            break;
+        }
+        if (!session.play(line)) {
+            return failureOf(session);
+        }
+    }
+    if (!session.finish()) {
+        return failureOf(session);
+    }
+    CheckResult result;
+    result.events = session.events();
+    return result;
+}
+
+}  // namespace
+
+int64_t stormSteps(int level) {
+    static const int64_t steps[] = {5000, 10000, 25000, 50000, 100000, 125000, 150000, 200000, 250000, 300000};
+    return steps[level < 1 ? 0 : level > 10 ? 9 : level - 1];
+}
+
+double checkTimeLimit(int level) {
+    return level <= 5 ? 10.0 : 10.0 * static_cast<double>(stormSteps(level)) / static_cast<double>(stormSteps(5));
+}
+
+CheckResult checkOperatorStorm(const CheckContext& context) {
+    return storm(context, StormKind::Operator, stormSteps(context.level) / 5,
+                 "the script loaded no panel with controls to press");
+}
+
+CheckResult checkDeviceStorm(const CheckContext& context) {
+    return storm(context, StormKind::Devices, stormSteps(context.level) / 5,
+                 "the script registered no slot of the site's information drivers");
+}
+
+CheckResult checkClockStorm(const CheckContext& context) {
+    return storm(context, StormKind::Clock, stormSteps(context.level) / 5, "");
+}
+
+CheckResult checkParentStorm(const CheckContext& context) {
+    return storm(context, StormKind::Parent, stormSteps(context.level) / 5, "");
+}
+
+CheckResult checkMixedStorm(const CheckContext& context) {
+    return storm(context, StormKind::Mixed, stormSteps(context.level) / 5, "");
+}
+
+CheckResult checkDeterminism(const CheckContext& context) {
+    // The same lines played twice: the storm is generated once and replayed, so only the script can
+    // make the two transcripts differ.
+    const int64_t steps = stormSteps(context.level) / 20;
+    std::vector<std::string> lines;
+    std::string first;
+    {
+        StormSession session(context, true, context.trailFd);
+        session.play("start");
+        StormGenerator generator(StormKind::Mixed, streamOf(context.seed, 99));
+        while (!session.broken() && session.events() <= steps) {
+            session.play(generator.next(session));
+        }
+        session.finish();
+        if (session.broken()) {
+            return failureOf(session);
+        }
+        lines = session.played();
+        first = session.transcriptText();
+    }
+    StormSession again(context, true);
+    for (const std::string& line : lines) {
+        again.play(line);
+    }
+    again.finish();
+    std::string second = again.transcriptText();
+    CheckResult result;
+    result.events = static_cast<int64_t>(lines.size()) * 2;
+    if (first == second) {
+        return result;
+    }
+    size_t at = 0;
+    int line = 1;
+    while (at < first.size() && at < second.size() && first[at] == second[at]) {
+        line += first[at] == '\n' ? 1 : 0;
+        ++at;
+    }
+    std::string message = "the same steps gave different transcripts from transcript line " + std::to_string(line);
+    if (context.level >= 8) {
+        result = CheckResult::fail(message);
+        result.events = static_cast<int64_t>(lines.size()) * 2;
+        return result;
+    }
+    result.warning = message + " (a failure from level 8; a panel that shows the wall clock differs)";
+    return result;
+}
