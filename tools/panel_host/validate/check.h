@@ -27,9 +27,10 @@ struct CheckResult {
     std::string where;     // the step or call it happened in, or ""
     std::string scenario;  // a scenario that replays the failure, or "" when none can
     std::string warning;   // a remark that does not fail the check (determinism below level 8), or ""
-    std::vector<std::string> steps;  // a storm's steps up to its failure, as scenario lines (not kept for a pass)
-    int64_t events = 0;    // events played to the script
-    double seconds = 0;    // wall time of the check
+    std::vector<std::string>
+        steps;           // a storm's steps up to its failure, as scenario lines (not kept for a pass)
+    int64_t events = 0;  // events played to the script
+    double seconds = 0;  // wall time of the check
 
     static CheckResult pass() { return {}; }
     static CheckResult fail(std::string message, std::string where = "");
@@ -40,20 +41,20 @@ struct Site;
 
 // What every check is given.
 struct CheckContext {
-    std::string library;  // the panel library's path
-    bool hasSite = false;  // false: the host knows no instance, database or layout
+    std::string library;               // the panel library's path
+    bool hasSite = false;              // false: the host knows no instance, database or layout
     std::shared_ptr<const Site> site;  // an empty site without one; only storm_session.cpp reads it
-    int level = 5;      // 1..10
-    uint64_t seed = 0;  // every random choice of a run comes from it
+    int level = 5;                     // 1..10
+    uint64_t seed = 0;                 // every random choice of a run comes from it
     bool inProcess = false;
-    int trailFd = -1;  // where a storm writes each step before playing it (a child's), or -1
+    int trailFd = -1;       // where a storm writes each step before playing it (a child's), or -1
     double timeLimit = 10;  // seconds for one check (and for one shrink candidate)
 };
 
 struct Check {
-    const char* name;  // a word or two joined by '.', e.g. "events.hostile"; --only matches it
-    int level;         // the lowest level that runs it
-    bool needsSite;    // skipped without a site
+    const char* name;         // a word or two joined by '.', e.g. "events.hostile"; --only matches it
+    int level;                // the lowest level that runs it
+    bool needsSite;           // skipped without a site
     const char* description;  // the one line the report prints
     std::function<CheckResult(const CheckContext&)> run;
 };

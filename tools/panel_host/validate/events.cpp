@@ -149,7 +149,8 @@ CheckResult checkOddKinds(const CheckContext& context) {
     EventTrial trial(script);
     std::vector<int64_t> zeroed(64, 0);
     for (int32_t kind : {0, 8, -1, INT_MIN, INT_MAX}) {
-        if (!trial.deliver(nullptr, kind, "null data") || !trial.deliver(zeroed.data(), kind, "a zeroed record")) {
+        if (!trial.deliver(nullptr, kind, "null data") ||
+            !trial.deliver(zeroed.data(), kind, "a zeroed record")) {
             return trial.failure;
         }
     }

@@ -17,9 +17,12 @@
 #endif
 
 std::string resultToJson(const CheckResult& result) {
-    nlohmann::json out = {{"outcome", outcomeName(result.outcome)}, {"message", result.message},
-                          {"where", result.where},                  {"scenario", result.scenario},
-                          {"warning", result.warning},              {"events", result.events},
+    nlohmann::json out = {{"outcome", outcomeName(result.outcome)},
+                          {"message", result.message},
+                          {"where", result.where},
+                          {"scenario", result.scenario},
+                          {"warning", result.warning},
+                          {"events", result.events},
                           {"steps", result.steps}};
     // A script's texts need not be UTF-8; the JSON carries them with the bad bytes replaced.
     return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
@@ -44,7 +47,8 @@ bool canIsolate() {
     return false;
 }
 
-CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool, double, std::vector<std::string>*) {
+CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool, double,
+                        std::vector<std::string>*) {
     return body(-1);
 }
 
@@ -98,7 +102,8 @@ std::string guardMessage(const std::string& errorText) {
     return "";
 }
 
-[[noreturn]] void runChild(const std::function<CheckResult(int)>& body, int resultFd, int trailFd, int errorFd) {
+[[noreturn]] void runChild(const std::function<CheckResult(int)>& body, int resultFd, int trailFd,
+                           int errorFd) {
     int devNull = ::open("/dev/null", O_WRONLY);
     if (devNull >= 0) {
         ::dup2(devNull, STDOUT_FILENO);
@@ -108,7 +113,8 @@ std::string guardMessage(const std::string& errorText) {
     try {
         json = resultToJson(body(trailFd));
     } catch (const std::exception& error) {
-        json = resultToJson(CheckResult::fail(std::string("the validator could not run the check: ") + error.what()));
+        json = resultToJson(
+            CheckResult::fail(std::string("the validator could not run the check: ") + error.what()));
     }
     size_t at = 0;
     while (at < json.size()) {
@@ -154,7 +160,8 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
     } else {
         auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeLimit);
         for (;;) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
             if (left.count() <= 0) {
                 timedOut = true;
                 break;
@@ -188,22 +195,24 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
             try {
                 result = resultFromJson(json);
             } catch (const std::exception& error) {
-                result = CheckResult::fail(std::string("the check's result could not be read: ") + error.what());
+                result =
+                    CheckResult::fail(std::string("the check's result could not be read: ") + error.what());
             }
         } else {
             result.outcome = Outcome::Crash;
             if (!guard.empty()) {
                 result.message = guard;
             } else if (WIFSIGNALED(status)) {
-                result.message = std::string("the process died of signal ") + std::to_string(WTERMSIG(status)) +
-                                 " (" + strsignal(WTERMSIG(status)) + ")";
+                result.message = std::string("the process died of signal ") +
+                                 std::to_string(WTERMSIG(status)) + " (" + strsignal(WTERMSIG(status)) + ")";
             } else {
-                result.message = "the process ended with status " + std::to_string(WEXITSTATUS(status)) +
-                                 " and no result";
+                result.message =
+                    "the process ended with status " + std::to_string(WEXITSTATUS(status)) + " and no result";
             }
         }
         if (result.outcome == Outcome::Timeout || result.outcome == Outcome::Crash) {
             std::vector<std::string> steps = linesOf(readAll(trailFd));
+            result.events = static_cast<int64_t>(steps.size());
             if (!steps.empty()) {
                 result.where = "storm step " + std::to_string(steps.size()) + ": " + steps.back();
             }

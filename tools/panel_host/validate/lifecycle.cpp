@@ -33,7 +33,8 @@ CheckResult checkBasePaths(const CheckContext& context) {
     for (const char* path : paths) {
         RawScript script(context, path);
         if (!script.created()) {
-            return CheckResult::fail("the export returned no script", std::string("base path \"") + path + "\"");
+            return CheckResult::fail("the export returned no script",
+                                     std::string("base path \"") + path + "\"");
         }
         std::vector<std::string> breaches = script.destroy();
         if (!breaches.empty()) {

@@ -58,9 +58,9 @@ CheckResult checkModuleExport(const CheckContext& context) {
     ::dlclose(module);
 #endif
     if (!found) {
-        return CheckResult::fail(std::string("the module has no export ") + kExport +
-                                     "; the host cannot create a script from it",
-                                 context.library);
+        return CheckResult::fail(
+            std::string("the module has no export ") + kExport + "; the host cannot create a script from it",
+            context.library);
     }
     return CheckResult::pass();
 }

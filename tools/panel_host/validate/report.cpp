@@ -32,8 +32,8 @@ public:
 
     void begin(const RunInfo& info) override {
         out_ << "panel_host: validating " << info.library << " with "
-             << (info.site.empty() ? std::string("no site") : info.site) << ", level " << info.level << ", seed "
-             << info.seed << "; " << info.isolationNote << "\n";
+             << (info.site.empty() ? std::string("no site") : info.site) << ", level " << info.level
+             << ", seed " << info.seed << "; " << info.isolationNote << "\n";
         out_.flush();
     }
 
@@ -59,9 +59,9 @@ public:
     }
 
     void end(double total, int64_t events) override {
-        out_ << "panel_host: " << tally_.passed << " passed, " << tally_.failed << " failed, " << tally_.skipped
-             << " skipped of " << tally_.total << " checks in " << seconds(total) << " s; " << events
-             << " events played";
+        out_ << "panel_host: " << tally_.passed << " passed, " << tally_.failed << " failed, "
+             << tally_.skipped << " skipped of " << tally_.total << " checks in " << seconds(total) << " s; "
+             << events << " events played";
         if (total > 0) {
             out_ << " (" << static_cast<int64_t>(static_cast<double>(events) / total) << " a second)";
         }
@@ -92,7 +92,8 @@ std::string escapedXml(const std::string& text) {
                 out += "&quot;";
                 break;
             default:
-                // XML 1.0 cannot carry most control characters, nor bytes outside ASCII that may not be UTF-8.
+                // XML 1.0 cannot carry most control characters, nor bytes outside ASCII that may not be
+                // UTF-8.
                 if ((byte < 0x20 && c != '\n' && c != '\t') || byte >= 0x80) {
                     out += '?';
                 } else {
@@ -117,7 +118,8 @@ public:
         switch (result.outcome) {
             case Outcome::Fail:
                 ++failures_;
-                body = "<failure message=\"" + escapedXml(result.message) + "\">" + escapedXml(detail) + "</failure>";
+                body = "<failure message=\"" + escapedXml(result.message) + "\">" + escapedXml(detail) +
+                       "</failure>";
                 break;
             case Outcome::Crash:
             case Outcome::Timeout:
@@ -167,8 +169,12 @@ public:
     JsonReport(std::string path, std::ostream& errors) : path_(std::move(path)), errors_(errors) {}
 
     void begin(const RunInfo& info) override {
-        report_ = {{"library", info.library}, {"site", info.site},   {"level", info.level},
-                   {"seed", info.seed},       {"isolation", info.isolationNote}, {"checks", nlohmann::json::array()}};
+        report_ = {{"library", info.library},
+                   {"site", info.site},
+                   {"level", info.level},
+                   {"seed", info.seed},
+                   {"isolation", info.isolationNote},
+                   {"checks", nlohmann::json::array()}};
     }
 
     void result(const Check& check, const CheckResult& result) override {

@@ -72,10 +72,11 @@ CheckResult checkNoGrowth(const CheckContext& context) {
     CheckResult result;
     result.events = session.events();
     if (grown > kGrowthTolerance) {
-        result = CheckResult::fail("the live heap grew by " + kib(grown) + " over " + std::to_string(steps) +
-                                       " steps after a warm-up of " + std::to_string(warmUp) + " (tolerance " +
-                                       kib(kGrowthTolerance) + ")",
-                                   "storm steps " + std::to_string(warmUp) + " to " + std::to_string(session.events()));
+        result = CheckResult::fail(
+            "the live heap grew by " + kib(grown) + " over " + std::to_string(steps) +
+                " steps after a warm-up of " + std::to_string(warmUp) + " (tolerance " +
+                kib(kGrowthTolerance) + ")",
+            "storm steps " + std::to_string(warmUp) + " to " + std::to_string(session.events()));
         result.events = session.events();
         return result;
     }
@@ -86,7 +87,8 @@ CheckResult checkNoGrowth(const CheckContext& context) {
     }
     if (left > kRestoreTolerance) {
         result = CheckResult::fail("once the script was destroyed the live heap stayed " + kib(left) +
-                                       " above its size before creation (tolerance " + kib(kRestoreTolerance) + ")",
+                                       " above its size before creation (tolerance " +
+                                       kib(kRestoreTolerance) + ")",
                                    "stop");
     }
     return result;
@@ -101,12 +103,15 @@ CheckResult checkEventTime(const CheckContext& context) {
         std::string step;
     };
     std::vector<Slow> slowest;
+    int overBudget = 0;
     session.play("start");
-    while (!session.broken() && session.events() <= steps) {
+    // Three events over the budget are enough to show; a slow panel would otherwise take all night.
+    while (!session.broken() && session.events() <= steps && overBudget < 3) {
         std::string line = generator.next(session);
         double start = threadMs();
         session.play(line);
         double spent = threadMs() - start;
+        overBudget += spent > kEventBudgetMs ? 1 : 0;
         slowest.push_back({spent, "storm:" + std::to_string(session.events()) + ": " + line});
         std::sort(slowest.begin(), slowest.end(), [](const Slow& a, const Slow& b) { return a.ms > b.ms; });
         if (slowest.size() > 3) {

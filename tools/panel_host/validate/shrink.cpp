@@ -12,7 +12,8 @@ StepList shrink(const StepList& failing, const std::function<bool(const StepList
         for (size_t at = fixed; at < current.size() && budget > 0;) {
             StepList candidate(current.begin(), current.begin() + static_cast<std::ptrdiff_t>(at));
             size_t end = std::min(current.size(), at + chunk);
-            candidate.insert(candidate.end(), current.begin() + static_cast<std::ptrdiff_t>(end), current.end());
+            candidate.insert(candidate.end(), current.begin() + static_cast<std::ptrdiff_t>(end),
+                             current.end());
             --budget;
             if (!candidate.empty() && stillFails(candidate)) {
                 current = candidate;

@@ -5,8 +5,8 @@
 
 namespace {
 
-const char* const kRequestWords[] = {"return", "instance", "myParam", "_events", "_commands", "set", "get",
-                                     "select", "name", "value", "all", ""};
+const char* const kRequestWords[] = {"return", "instance", "myParam", "_events", "_commands", "set",
+                                     "get",    "select",   "name",    "value",   "all",       ""};
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -58,7 +58,8 @@ std::string StormGenerator::operatorStep(StormSession& session) {
     if (controls_.empty()) {
         return "";
     }
-    const StormSession::ControlView& control = controls_[static_cast<size_t>(number(0, static_cast<int32_t>(controls_.size()) - 1))];
+    const StormSession::ControlView& control =
+        controls_[static_cast<size_t>(number(0, static_cast<int32_t>(controls_.size()) - 1))];
     switch (control.kind) {
         case StormSession::ControlView::List:
             if (control.rows == 0 || chance(10)) {
@@ -67,7 +68,9 @@ std::string StormGenerator::operatorStep(StormSession& session) {
             return "select " + control.id + " " + std::to_string(number(1, control.rows));
         case StormSession::ControlView::Picker:
             if (chance(10)) {
-                return "pick " + control.id + " " + std::to_string(number(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+                return "pick " + control.id + " " +
+                       std::to_string(
+                           number(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
             }
             return "pick " + control.id + " " + std::to_string(number(-1, 64));
         default:
@@ -88,7 +91,8 @@ std::string StormGenerator::deviceStep(StormSession& session) {
     }
     const auto& slot = slots_[static_cast<size_t>(number(0, static_cast<int32_t>(slots_.size()) - 1))];
     std::string text = chance(60) ? std::to_string(number(0, 99)) : randomText(300);
-    return "revertive " + std::to_string(slot.first) + " " + std::to_string(slot.second) + " " + lineText(text);
+    return "revertive " + std::to_string(slot.first) + " " + std::to_string(slot.second) + " " +
+           lineText(text);
 }
 
 std::string StormGenerator::clockStep(StormSession& session) {
@@ -110,7 +114,9 @@ std::string StormGenerator::clockStep(StormSession& session) {
 std::string StormGenerator::parentStep() {
     int pick = number(0, 99);
     if (pick < 8) {
-        return chance(50) ? "integer " + std::to_string(number(std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max())) : "record";
+        return chance(50) ? "integer " + std::to_string(number(std::numeric_limits<int32_t>::min(),
+                                                               std::numeric_limits<int32_t>::max()))
+                          : "record";
     }
     if (pick < 70) {
         // A plausible request: a word, and a value after '=' or a blank.

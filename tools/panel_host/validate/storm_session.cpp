@@ -80,7 +80,9 @@ size_t blockOf(const std::string& text) {
 }
 
 size_t blocksOf(const std::vector<std::string>& lines) {
-    size_t bytes = lines.capacity() == 0 ? 0 : malloc_usable_size(const_cast<std::string*>(lines.data())) + sizeof(size_t);
+    size_t bytes = lines.capacity() == 0
+                       ? 0
+                       : malloc_usable_size(const_cast<std::string*>(lines.data())) + sizeof(size_t);
     for (const std::string& line : lines) {
         bytes += blockOf(line);
     }
@@ -212,7 +214,7 @@ std::optional<int64_t> StormSession::nextTickIn() {
 
 size_t StormSession::keptBytes() const {
     return blocksOf(transcript_->sentCommands()) + blocksOf(transcript_->debugLines()) +
-           blocksOf(transcript_->notes());
+           blocksOf(transcript_->notes()) + blocksOf(played_);
 }
 
 std::shared_ptr<const Site> readSiteOrNone(const std::string& path) {

@@ -59,7 +59,7 @@ public:
     std::vector<std::pair<int32_t, int32_t>> registeredSlots();
     // Clock units to the next due tick of a running timer, if any runs.
     std::optional<int64_t> nextTickIn();
-    // Heap bytes the transcript keeps for its checks (its sent, debug and note lines).
+    // Heap bytes the session keeps: the transcript's sent, debug and note lines, and the steps played.
     size_t keptBytes() const;
 
 private:

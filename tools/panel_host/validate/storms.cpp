@@ -50,12 +50,14 @@ CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, co
 }  // namespace
 
 int64_t stormSteps(int level) {
-    static const int64_t steps[] = {5000, 10000, 25000, 50000, 100000, 125000, 150000, 200000, 250000, 300000};
+    static const int64_t steps[] = {5000,   10000,  25000,  50000,  100000,
+                                    125000, 150000, 200000, 250000, 300000};
     return steps[level < 1 ? 0 : level > 10 ? 9 : level - 1];
 }
 
 double checkTimeLimit(int level) {
-    return level <= 5 ? 10.0 : 10.0 * static_cast<double>(stormSteps(level)) / static_cast<double>(stormSteps(5));
+    return level <= 5 ? 10.0
+                      : 10.0 * static_cast<double>(stormSteps(level)) / static_cast<double>(stormSteps(5));
 }
 
 CheckResult checkOperatorStorm(const CheckContext& context) {
@@ -117,7 +119,8 @@ CheckResult checkDeterminism(const CheckContext& context) {
         line += first[at] == '\n' ? 1 : 0;
         ++at;
     }
-    std::string message = "the same steps gave different transcripts from transcript line " + std::to_string(line);
+    std::string message =
+        "the same steps gave different transcripts from transcript line " + std::to_string(line);
     if (context.level >= 8) {
         result = CheckResult::fail(message);
         result.events = static_cast<int64_t>(lines.size()) * 2;

@@ -75,8 +75,8 @@ bool parseOptions(const std::vector<std::string>& args, Options& options) {
             try {
                 std::regex check(options.only);
             } catch (const std::regex_error& error) {
-                std::cerr << "panel_host: --only " << options.only << ": not a regular expression (" << error.what()
-                          << ")\n";
+                std::cerr << "panel_host: --only " << options.only << ": not a regular expression ("
+                          << error.what() << ")\n";
                 return false;
             }
         } else if (arg == "--report-dir") {
@@ -134,7 +134,8 @@ CheckResult replay(const CheckContext& context, const StepList& steps) {
 
 class Validator {
 public:
-    Validator(const Options& options, CheckContext context) : options_(options), context_(std::move(context)) {}
+    Validator(const Options& options, CheckContext context)
+        : options_(options), context_(std::move(context)) {}
 
     void listen(ResultListener& listener) { listeners_.push_back(&listener); }
 
@@ -142,7 +143,7 @@ public:
         RunInfo info{options_.library, options_.site, options_.level, options_.seed, !context_.inProcess, ""};
         info.isolationNote = context_.inProcess ? "every check in this process"
                              : canIsolate()     ? "each check in a child process"
-                                                : "every check in this process (no child processes on Windows)";
+                                            : "every check in this process (no child processes on Windows)";
         context_.inProcess = context_.inProcess || !canIsolate();
         for (ResultListener* listener : listeners_) {
             listener->begin(info);
@@ -220,8 +221,8 @@ private:
                 return signatureOf(replay(context_, candidate)) == wanted;
             };
             if (!stillFails(steps)) {
-                result.scenario = "(the failure did not happen again when its " + std::to_string(steps.size()) +
-                                  " steps were replayed)";
+                result.scenario = "(the failure did not happen again when its " +
+                                  std::to_string(steps.size()) + " steps were replayed)";
                 return;
             }
             steps = shrink(steps, stillFails, 40 * options_.level);
@@ -236,14 +237,18 @@ private:
             text += line + "\n";
         }
         if (options_.reportDir.empty()) {
-            result.scenario = std::to_string(steps.size()) + " steps (--report-dir DIR keeps them as DIR/" +
+            result.scenario = std::to_string(steps.size()) + " steps, shrunk from " +
+                              std::to_string(result.steps.size()) + " (--report-dir DIR keeps them as DIR/" +
                               check.name + ".scenario)";
             return;
         }
-        std::string path = (std::filesystem::path(options_.reportDir) / (std::string(check.name) + ".scenario")).string();
+        std::string path =
+            (std::filesystem::path(options_.reportDir) / (std::string(check.name) + ".scenario")).string();
         std::ofstream out(path, std::ios::binary);
         out << text;
-        result.scenario = out ? path + " (" + std::to_string(steps.size()) + " steps)" : "(cannot write " + path + ")";
+        result.scenario = out ? path + " (" + std::to_string(steps.size()) + " steps, shrunk from " +
+                                    std::to_string(result.steps.size()) + ")"
+                              : "(cannot write " + path + ")";
     }
 
     Options options_;

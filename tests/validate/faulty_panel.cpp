@@ -1,0 +1,133 @@
+// A small panel with one deliberate fault, chosen by a FAULT_ definition when it is built: each of the
+// validator's checks is proven able to fail by running one of these through --validate. Each fault is a
+// line or two under its #if; without one the panel keeps the contract.
+//
+//   FAULT_SEQUENCE_CRASH  crashes when B is pressed after three presses of A (other presses between count
+//   not) FAULT_KEEP_ANSWER     never hands back the answer to the lookup Go sends FAULT_TICK_TEXT returns a
+//   text from notify for a timer tick FAULT_OTHER_THREAD    sends Go's command from a thread of its own
+//   FAULT_LEAK_PER_TICK   leaks a block on every tick of its timer
+//   FAULT_SLOW_EVENT      spends 60 ms of processor time on Go
+//   FAULT_NEVER_RETURNS   never returns from Go
+//   FAULT_THROWS          lets an exception out of notify for an integer event
+//   FAULT_NULL_HOST       calls the host at creation without looking whether there is one
+//   FAULT_NO_ENTRY        has no export at all
+#include <ctime>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+#include "orvo_client_callback.h"
+#include "orvo_event_kind.h"
+#include "orvo_host.h"
+#include "orvo_host_records.h"
+#include "orvo_panel_export.h"
+
+namespace {
+
+#if defined(FAULT_TICK_TEXT)
+char tickText[] = "tick";
+#endif
+
+class FaultyPanel : public orvo_client_callback {
+public:
+    FaultyPanel(orvo_host* host, const char* basePath) : host_(host) {
+#if !defined(FAULT_NULL_HOST)
+        if (host_ == nullptr) {
+            return;
+        }
+#endif
+        std::string base = basePath == nullptr ? "" : basePath;
+        send("PS '1' '" + (base.empty() ? std::string() : base + "/") + "Faulty.orvo_ui'");
+        send("ET 1 100");
+    }
+
+    ~FaultyPanel() override {
+        if (host_ != nullptr) {
+            send("AS");
+        }
+    }
+
+    char* notify(void* data, int32_t kind) override {
+        if (kind == orvo_event_button && data != nullptr) {
+            const char* control = static_cast<const orvo_button_record*>(data)->controlId;
+            button(control == nullptr ? "" : control);
+        } else if (kind == orvo_event_timer) {
+#if defined(FAULT_LEAK_PER_TICK)
+            leaked_ = new char[512];
+            leaked_[0] = 1;
+#else
+            leaked_ = nullptr;
+#endif
+#if defined(FAULT_TICK_TEXT)
+            return tickText;
+#endif
+        } else if (kind == orvo_event_integer) {
+#if defined(FAULT_THROWS)
+            throw std::runtime_error("an integer event");
+#endif
+        }
+        return nullptr;
+    }
+
+private:
+    intptr_t send(const std::string& command) {
+        return host_->request(const_cast<char*>(command.c_str()), orvo_request_command);
+    }
+
+    void lookUp() {
+        intptr_t answer = send("SD 'Router'");
+#if defined(FAULT_KEEP_ANSWER)
+        (void)answer;  // the fault: the answer is never handed back
+#else
+        if (answer != 0) {
+            host_->request(reinterpret_cast<void*>(answer), orvo_request_release);
+        }
+#endif
+    }
+
+    void button(const std::string& control) {
+        if (control == "A") {
+            ++presses_;
+        } else if (control == "B") {
+#if defined(FAULT_SEQUENCE_CRASH)
+            if (presses_ >= 3) {
+                volatile uintptr_t unmapped = 8;
+                *reinterpret_cast<volatile int*>(unmapped) = 1;
+            }
+#endif
+        } else if (control == "Go") {
+#if defined(FAULT_OTHER_THREAD)
+            std::thread other([this] { lookUp(); });
+            other.join();
+#else
+            lookUp();
+#endif
+#if defined(FAULT_SLOW_EVENT)
+            std::clock_t until = std::clock() + CLOCKS_PER_SEC * 60 / 1000;
+            while (std::clock() < until) {
+            }
+#endif
+#if defined(FAULT_NEVER_RETURNS)
+            for (volatile bool forever = true; forever;) {
+            }
+#endif
+        }
+    }
+
+    orvo_host* host_;
+    int presses_ = 0;
+    char* leaked_ = nullptr;
+};
+
+}  // namespace
+
+#if !defined(FAULT_NO_ENTRY)
+extern "C" ORVO_PANEL_EXPORT orvo_client_callback* load_orvo_client_script(orvo_host* host,
+                                                                           const char* basePath) {
+    return new FaultyPanel(host, basePath);
+}
+#else
+extern "C" ORVO_PANEL_EXPORT int faulty_panel_without_entry() {
+    return 0;
+}
+#endif

@@ -1,0 +1,64 @@
+// The shrinker against a fake predicate: a list of steps "fails" when it holds the steps a fault needs,
+// in order, so the shortest failing list is known for every case.
+#include <gtest/gtest.h>
+
+#include "shrink.h"
+
+namespace {
+
+// True when `needed` appears in `steps` as a subsequence.
+bool holds(const StepList& steps, const StepList& needed) {
+    size_t next = 0;
+    for (const std::string& step : steps) {
+        if (next < needed.size() && step == needed[next]) {
+            ++next;
+        }
+    }
+    return next == needed.size();
+}
+
+StepList storm(size_t length, const StepList& planted, size_t every) {
+    StepList steps{"start"};
+    size_t plantedAt = 0;
+    for (size_t i = 1; i < length; ++i) {
+        if (plantedAt < planted.size() && i % every == 0) {
+            steps.push_back(planted[plantedAt++]);
+        } else {
+            steps.push_back("press Other value=" + std::to_string(i));
+        }
+    }
+    return steps;
+}
+
+TEST(Shrinker, CutsAStormDownToTheStepsItsFaultNeeds) {
+    struct Case {
+        const char* story;
+        StepList steps;
+        StepList needed;
+        int budget;
+        size_t longest;  // the shrunk list's length at most
+    };
+    const StepList crash = {"press A", "press A", "press A", "press B"};
+    const Case cases[] = {
+        {"three presses and a fourth in a long storm", storm(2000, crash, 300), crash, 500, 5},
+        {"one step at the very end", storm(300, {"press B"}, 299), {"press B"}, 200, 2},
+        {"steps next to each other", storm(64, crash, 1), crash, 200, 5},
+        {"a budget too small to finish still returns a failing list", storm(1000, crash, 200), crash, 6,
+         1000},
+        {"nothing to cut", {"start", "press B"}, {"press B"}, 50, 2},
+    };
+    for (const Case& one : cases) {
+        int asked = 0;
+        auto stillFails = [&](const StepList& candidate) {
+            ++asked;
+            return candidate.front() == "start" && holds(candidate, one.needed);
+        };
+        StepList shrunk = shrink(one.steps, stillFails, one.budget);
+        EXPECT_TRUE(stillFails(shrunk)) << one.story;
+        EXPECT_LE(shrunk.size(), one.longest) << one.story;
+        EXPECT_LE(asked - 1, one.budget) << one.story;
+        EXPECT_EQ(shrunk.front(), "start") << one.story;
+    }
+}
+
+}  // namespace
