@@ -8,19 +8,7 @@ namespace {
 const char* const kRequestWords[] = {"return", "instance", "myParam", "_events", "_commands", "set",
                                      "get",    "select",   "name",    "value",   "all",       ""};
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
 }  // namespace
-
-std::string lineText(const std::string& text) {
-    bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
-    if (text.empty() || isBlank(text.front()) || isBlank(text.back()) || quoted) {
-        return "\"" + text + "\"";
-    }
-    return text;
-}
 
 int32_t StormGenerator::number(int32_t low, int32_t high) {
     return std::uniform_int_distribution<int32_t>(low, high)(random_);
@@ -80,7 +68,7 @@ std::string StormGenerator::operatorStep(StormSession& session) {
             if (chance(50)) {
                 return "press " + control.id + " value=" + std::to_string(number(-5, 100));
             }
-            return "press " + control.id + " " + lineText(randomText(300));
+            return "press " + control.id + " " + scenarioRest(randomText(300));
     }
 }
 
@@ -92,7 +80,7 @@ std::string StormGenerator::deviceStep(StormSession& session) {
     const auto& slot = slots_[static_cast<size_t>(number(0, static_cast<int32_t>(slots_.size()) - 1))];
     std::string text = chance(60) ? std::to_string(number(0, 99)) : randomText(300);
     return "revertive " + std::to_string(slot.first) + " " + std::to_string(slot.second) + " " +
-           lineText(text);
+           scenarioRest(text);
 }
 
 std::string StormGenerator::clockStep(StormSession& session) {
@@ -123,9 +111,9 @@ std::string StormGenerator::parentStep() {
         std::string word = kRequestWords[number(0, 11)];
         std::string value = chance(30) ? kRequestWords[number(0, 11)] : randomText(40);
         const char* joins[] = {"=", " ", ""};
-        return "request " + lineText(word + joins[number(0, 2)] + value);
+        return "request " + scenarioRest(word + joins[number(0, 2)] + value);
     }
-    return "request " + lineText(randomText(2000));
+    return "request " + scenarioRest(randomText(2000));
 }
 
 std::string StormGenerator::next(StormSession& session) {

@@ -40,7 +40,3 @@ private:
     std::vector<StormSession::ControlView> controls_;
     std::vector<std::pair<int32_t, int32_t>> slots_;
 };
-
-// The rest of a scenario line that reads back as `text`: quoted when empty, with blanks at either end,
-// or already wrapped in quotes.
-std::string lineText(const std::string& text);

@@ -3,67 +3,37 @@
 #include <malloc.h>
 #include <unistd.h>
 
-#include <streambuf>
-
 #include "call_guard.h"
 #include "emulated_host.h"
 #include "input_error.h"
 #include "panel_library.h"
 #include "runner.h"
+#include "scenario_writer.h"
 #include "script_session.h"
 #include "transcript.h"
 
-// Watches the transcript as it is written: keeps the first ERROR line and the step it came in, and the
-// whole text only when asked. The transcript's lines are "== where  text" for a step and
-// "   TAG     text" for the rest, each on one line.
-class ErrorWatch : public std::streambuf {
+// Listens to the host log: keeps the first ERROR with its rule and the step it came in, and every ERROR
+// for the raw scripts.
+class ErrorWatch final : public HostLog {
 public:
-    explicit ErrorWatch(bool keepText) : keepText_(keepText) {}
-
     std::string firstError;
     std::string firstErrorWhere;
-    std::vector<std::string> errors;  // every ERROR line, for the raw scripts
-    std::string text;
+    std::vector<std::string> errors;
 
-protected:
-    int overflow(int c) override {
-        if (c != traits_type::eof()) {
-            char one = static_cast<char>(c);
-            xsputn(&one, 1);
-        }
-        return c;
-    }
-    std::streamsize xsputn(const char* data, std::streamsize count) override {
-        if (keepText_) {
-            text.append(data, static_cast<size_t>(count));
-        }
-        for (std::streamsize i = 0; i < count; ++i) {
-            if (data[i] == '\n') {
-                lineDone();
-            } else {
-                line_ += data[i];
-            }
-        }
-        return count;
-    }
-
-private:
-    void lineDone() {
-        static const std::string errorTag = "   ERROR   ";
-        if (line_.compare(0, 3, "== ") == 0) {
-            step_ = line_.substr(3, line_.find("  ", 3) - 3);
-        } else if (line_.compare(0, errorTag.size(), errorTag) == 0) {
-            errors.push_back(line_.substr(errorTag.size()));
+    void write(const LogEntry& entry) override {
+        if (entry.tag == LogTag::Step) {
+            step_.assign(entry.where.data(), entry.where.size());
+        } else if (entry.tag == LogTag::Error) {
+            // The rule's name first: a shrunk storm must break the same rule, whatever the texts.
+            errors.push_back(std::string(faultName(entry.fault)) + ": " + std::string(entry.text));
             if (firstError.empty()) {
                 firstError = errors.back();
                 firstErrorWhere = step_;
             }
         }
-        line_.clear();
     }
 
-    bool keepText_;
-    std::string line_;
+private:
     std::string step_;
 };
 
@@ -92,10 +62,13 @@ size_t blocksOf(const std::vector<std::string>& lines) {
 }  // namespace
 
 StormSession::StormSession(const CheckContext& context, bool keepText, int trailFd)
-    : watch_(std::make_unique<ErrorWatch>(keepText)), site_(*context.site), trailFd_(trailFd) {
-    out_ = std::make_unique<std::ostream>(watch_.get());
-    transcript_ = std::make_unique<Transcript>(*out_);
-    runner_ = std::make_unique<Runner>(site_, context.library, *transcript_);
+    : watch_(std::make_unique<ErrorWatch>()), site_(*context.site), trailFd_(trailFd) {
+    runner_ = std::make_unique<Runner>(site_, context.library, *watch_);
+    if (keepText) {
+        text_ = std::make_unique<std::ostringstream>();
+        transcript_ = std::make_unique<Transcript>(*text_);
+        runner_->addListener(*transcript_);
+    }
 }
 
 StormSession::~StormSession() {
@@ -111,7 +84,7 @@ const std::string& StormSession::firstErrorWhere() const {
 }
 
 std::string StormSession::transcriptText() const {
-    return watch_->text;
+    return text_ ? text_->str() : "";
 }
 
 bool StormSession::play(const std::string& line) {
@@ -126,9 +99,10 @@ bool StormSession::play(const Step& step) {
     if (broken() || finished_) {
         return false;
     }
-    played_.push_back(step.source);
+    std::optional<std::string> written = scenarioLine(step);
+    played_.push_back(written ? *written : step.source);
     if (trailFd_ >= 0) {
-        std::string line = step.source + "\n";
+        std::string line = played_.back() + "\n";
         ssize_t ignored = ::write(trailFd_, line.data(), line.size());
         (void)ignored;
     }
@@ -183,21 +157,11 @@ std::vector<StormSession::ControlView> StormSession::controls() {
 }
 
 std::vector<std::pair<int32_t, int32_t>> StormSession::registeredSlots() {
-    // Devices lists no registrations of its own; the slots a script uses lie low, so the first 4096 of
-    // each driver and the ones the site names are asked.
     std::vector<std::pair<int32_t, int32_t>> slots;
-    const Devices& devices = runner_->devices();
-    for (const auto& entry : site_.infoDrivers) {
-        int32_t device = entry.first;
-        for (int32_t slot = 0; slot < 4096; ++slot) {
-            if (devices.registered(device, slot)) {
-                slots.emplace_back(device, slot);
-            }
-        }
-        for (const auto& known : entry.second.slots) {
-            if (known.first >= 4096 && devices.registered(device, known.first)) {
-                slots.emplace_back(device, known.first);
-            }
+    for (const Devices::SlotRange& range : runner_->devices().registeredRanges()) {
+        // A registration of a whole device would be millions of slots; its first thousand will do.
+        for (int64_t slot = range.first; slot <= range.last && slot < int64_t{range.first} + 1024; ++slot) {
+            slots.emplace_back(range.device, static_cast<int32_t>(slot));
         }
     }
     return slots;
@@ -205,16 +169,19 @@ std::vector<std::pair<int32_t, int32_t>> StormSession::registeredSlots() {
 
 std::optional<int64_t> StormSession::nextTickIn() {
     const Timers& timers = runner_->timers();
-    std::optional<Timers::Due> due = timers.nextDue(INT64_MAX);
-    if (!due) {
+    std::vector<Timers::Running> running = timers.running();
+    if (running.empty()) {
         return std::nullopt;
     }
-    return due->at - timers.now();
+    return running.front().due - timers.now();
 }
 
 size_t StormSession::keptBytes() const {
-    return blocksOf(transcript_->sentCommands()) + blocksOf(transcript_->debugLines()) +
-           blocksOf(transcript_->notes()) + blocksOf(played_);
+    return blocksOf(played_);
+}
+
+std::string scenarioRest(const std::string& text) {
+    return scenarioText(text);
 }
 
 std::shared_ptr<const Site> readSiteOrNone(const std::string& path) {
@@ -242,10 +209,8 @@ public:
 };
 
 struct RawScript::Parts {
-    explicit Parts(const Site& site) : watch(false), out(&watch), transcript(out), host(site, transcript) {}
+    explicit Parts(const Site& site) : host(site, watch) {}
     ErrorWatch watch;
-    std::ostream out;
-    Transcript transcript;
     EmulatedHost host;
     std::unique_ptr<PanelLibrary> library;
     std::unique_ptr<ScriptSession> session;
@@ -257,7 +222,7 @@ RawScript::RawScript(const CheckContext& context, const char* basePath)
     parts_->library = PanelLibrary::open(context.library);
     call_guard::install();
     call_guard::setStep("raw events");
-    parts_->session = std::make_unique<ScriptSession>(*parts_->library, parts_->host, parts_->transcript);
+    parts_->session = std::make_unique<ScriptSession>(*parts_->library, parts_->host, parts_->watch);
     parts_->created = parts_->session->start(basePath == nullptr ? std::string() : basePath);
 }
 

@@ -3,18 +3,18 @@
 // with a scenario run; the lower-level calls the event and lifecycle checks need (a raw notify, the
 // export with a null host) come through here too, so nothing else in validate/ names the host's types.
 //
-// A session owns its runner and the transcript the runner writes to. The transcript's text is kept only
-// when asked (the determinism check compares it); otherwise only the first contract ERROR and the step
-// it happened in are kept, so a storm of a hundred thousand events costs no memory of its own beyond
-// what the transcript keeps for its checks (counted by keptBytes()). With a trail descriptor every step
-// is written to it, one scenario line each, before it is played: a crash or a hang still leaves the
-// steps that led to it.
+// A session owns its runner and listens to the host log: it keeps the first contract ERROR, with the
+// rule it broke and the step it happened in, and the transcript's text only when asked (the determinism
+// check compares it). So a storm of a hundred thousand events costs no memory beyond the steps played
+// (counted by keptBytes()). Every step played is written back with the scenario writer, the same one
+// a saved scenario uses; with a trail descriptor each is written to it before it is played, so a crash
+// or a hang still leaves the steps that led to it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <ostream>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -24,6 +24,7 @@
 class Runner;
 class Transcript;
 class ErrorWatch;
+struct Site;
 
 class StormSession {
 public:
@@ -59,12 +60,12 @@ public:
     std::vector<std::pair<int32_t, int32_t>> registeredSlots();
     // Clock units to the next due tick of a running timer, if any runs.
     std::optional<int64_t> nextTickIn();
-    // Heap bytes the session keeps: the transcript's sent, debug and note lines, and the steps played.
+    // Heap bytes the session itself keeps: the steps played.
     size_t keptBytes() const;
 
 private:
     std::unique_ptr<ErrorWatch> watch_;
-    std::unique_ptr<std::ostream> out_;
+    std::unique_ptr<std::ostringstream> text_;
     std::unique_ptr<Transcript> transcript_;
     std::unique_ptr<Runner> runner_;
     const Site& site_;
@@ -74,6 +75,9 @@ private:
     std::string stoppedWhere_;
     std::vector<std::string> played_;
 };
+
+// `text` as the rest of a scenario line that reads back as it is (the scenario writer's quoting).
+std::string scenarioRest(const std::string& text);
 
 // The site file read (InputError "file:line: ..." when it is bad), or the empty site: no instance, no
 // database, no layout.

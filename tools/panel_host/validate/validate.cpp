@@ -105,8 +105,10 @@ std::string signatureOf(const CheckResult& result) {
     size_t script = text.find("the script ");
     if (result.outcome == Outcome::Crash && script != std::string::npos) {
         text = text.substr(script);
+    } else if (result.outcome == Outcome::Fail) {
+        // A breach begins with the name of the rule it broke.
+        text = text.substr(0, text.find(':'));
     }
-    text = text.substr(0, text.find('"'));
     std::string kept;
     for (char c : text) {
         if (c < '0' || c > '9') {
