@@ -45,6 +45,7 @@ install(FILES
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfigVersion.cmake
   ${CMAKE_CURRENT_LIST_DIR}/OrvoAddPanel.cmake
+  ${CMAKE_CURRENT_LIST_DIR}/OrvoAddPanelValidation.cmake
   ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_entry_check.cpp
   ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_exports.map
   ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_version.rc.in

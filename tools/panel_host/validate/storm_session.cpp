@@ -99,15 +99,19 @@ bool StormSession::play(const Step& step) {
     if (broken() || finished_) {
         return false;
     }
-    std::optional<std::string> written = scenarioLine(step);
-    played_.push_back(written ? *written : step.source);
+    // Played as the scenario writer writes it, so the transcript of a storm and of its replay agree.
+    Step canonical = step;
+    if (std::optional<std::string> written = scenarioLine(step)) {
+        canonical.source = *written;
+    }
+    played_.push_back(canonical.source);
     if (trailFd_ >= 0) {
         std::string line = played_.back() + "\n";
         ssize_t ignored = ::write(trailFd_, line.data(), line.size());
         (void)ignored;
     }
     try {
-        runner_->run(step);
+        runner_->run(canonical);
     } catch (const InputError& error) {
         stopped_ = std::string("the storm could not go on: ") + error.what();
         stoppedWhere_ = step.where();
