@@ -57,26 +57,29 @@ CheckResult checkNoGrowth(const CheckContext& context) {
     StormGenerator generator(StormKind::Mixed, context.seed ^ 0x5eedull);
     const int64_t warmUp = 2000;
     const int64_t steps = stormSteps(context.level) / 5;
+    // Measured over the second half of the storm: texts the script keeps only as long as the longest one
+    // seen so far grow in jumps ever rarer, which the first half absorbs; a leak grows in both.
+    const int64_t middle = warmUp + steps / 2;
     session.play("start");
-    int64_t afterWarmUp = 0;
+    int64_t atMiddle = 0;
     while (!session.broken() && session.events() <= warmUp + steps) {
-        if (session.events() == warmUp) {
-            afterWarmUp = liveHeap(session);
+        if (session.events() == middle) {
+            atMiddle = liveHeap(session);
         }
         session.play(generator.next(session));
     }
     if (session.broken()) {
         return brokenBy(session);
     }
-    int64_t grown = liveHeap(session) - afterWarmUp;
+    int64_t grown = liveHeap(session) - atMiddle;
     CheckResult result;
     result.events = session.events();
     if (grown > kGrowthTolerance) {
         result = CheckResult::fail(
-            "the live heap grew by " + kib(grown) + " over " + std::to_string(steps) +
-                " steps after a warm-up of " + std::to_string(warmUp) + " (tolerance " +
-                kib(kGrowthTolerance) + ")",
-            "storm steps " + std::to_string(warmUp) + " to " + std::to_string(session.events()));
+            "the live heap grew by " + kib(grown) + " over the last " +
+                std::to_string(warmUp + steps - middle) + " steps of a storm of " +
+                std::to_string(warmUp + steps) + " (tolerance " + kib(kGrowthTolerance) + ")",
+            "storm steps " + std::to_string(middle) + " to " + std::to_string(session.events()));
         result.events = session.events();
         return result;
     }
@@ -90,7 +93,12 @@ CheckResult checkNoGrowth(const CheckContext& context) {
                                        " above its size before creation (tolerance " +
                                        kib(kRestoreTolerance) + ")",
                                    "stop");
+        result.events = session.events();
+        return result;
     }
+    // The figures of a pass too: how close a panel runs to the tolerances.
+    result.message = "grew by " + kib(grown) + " over the last " + std::to_string(warmUp + steps - middle) +
+                     " steps; " + kib(left) + " above its size before creation once destroyed";
     return result;
 }
 
