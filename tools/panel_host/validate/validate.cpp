@@ -270,6 +270,17 @@ int runValidate(const std::vector<std::string>& args) {
         std::cerr << "panel_host: " << options.library << ": no such library\n";
         return 2;
     }
+    if (!options.only.empty()) {
+        std::regex only(options.only);
+        bool any = false;
+        for (const Check& check : allChecks()) {
+            any = any || std::regex_search(check.name, only);
+        }
+        if (!any) {
+            std::cerr << "panel_host: --only " << options.only << " matches no check\n";
+            return 2;
+        }
+    }
     CheckContext context;
     context.library = options.library;
     context.hasSite = !options.site.empty();
