@@ -6,9 +6,11 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -158,16 +160,26 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
     if (child < 0) {
         result = CheckResult::fail("the validator could not start a child process for the check");
     } else {
-        auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(timeLimit);
+        // The limit is on one call: each step a storm writes to its trail starts the clock again, so a
+        // long storm on a busy machine is not a hang, and a call that never returns is.
+        const auto limit = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+            std::chrono::duration<double>(timeLimit));
+        auto deadline = std::chrono::steady_clock::now() + limit;
+        off_t trailSize = 0;
         for (;;) {
-            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                deadline - std::chrono::steady_clock::now());
+            auto now = std::chrono::steady_clock::now();
+            struct stat trailStat {};
+            if (::fstat(trailFd, &trailStat) == 0 && trailStat.st_size != trailSize) {
+                trailSize = trailStat.st_size;
+                deadline = now + limit;
+            }
+            auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
             if (left.count() <= 0) {
                 timedOut = true;
                 break;
             }
             pollfd watch{pipeFds[0], POLLIN, 0};
-            int ready = ::poll(&watch, 1, static_cast<int>(left.count()));
+            int ready = ::poll(&watch, 1, static_cast<int>(std::min<int64_t>(left.count(), 200)));
             if (ready < 0 && errno == EINTR) {
                 continue;
             }

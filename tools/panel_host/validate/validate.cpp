@@ -1,5 +1,6 @@
 #include "validate.h"
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -120,8 +121,8 @@ std::string signatureOf(const CheckResult& result) {
 
 CheckResult replay(const CheckContext& context, const StepList& steps) {
     return runIsolated(
-        [&](int) {
-            StormSession session(context, false);
+        [&](int trailFd) {
+            StormSession session(context, false, trailFd);
             for (const std::string& line : steps) {
                 if (!session.play(line)) {
                     break;
@@ -229,7 +230,9 @@ private:
             }
             steps = shrink(steps, stillFails, 40 * options_.level);
         }
-        std::string text = "# " + std::string(check.name) + ": " + result.message + "\n# " +
+        std::string said = result.message;
+        std::replace(said.begin(), said.end(), '\n', ' ');
+        std::string text = "# " + std::string(check.name) + ": " + said + "\n# " +
                            std::to_string(result.steps.size()) + " storm steps shrunk to " +
                            std::to_string(steps.size()) + " (seed " + std::to_string(options_.seed) +
                            ", level " + std::to_string(options_.level) + ").\n# Replay: panel_host " +
@@ -238,19 +241,19 @@ private:
         for (const std::string& line : steps) {
             text += line + "\n";
         }
+        std::string how =
+            steps.size() == result.steps.size()
+                ? std::to_string(steps.size()) + " steps"
+                : std::to_string(steps.size()) + " steps, shrunk from " + std::to_string(result.steps.size());
         if (options_.reportDir.empty()) {
-            result.scenario = std::to_string(steps.size()) + " steps, shrunk from " +
-                              std::to_string(result.steps.size()) + " (--report-dir DIR keeps them as DIR/" +
-                              check.name + ".scenario)";
+            result.scenario = how + " (--report-dir DIR keeps them as DIR/" + check.name + ".scenario)";
             return;
         }
         std::string path =
             (std::filesystem::path(options_.reportDir) / (std::string(check.name) + ".scenario")).string();
         std::ofstream out(path, std::ios::binary);
         out << text;
-        result.scenario = out ? path + " (" + std::to_string(steps.size()) + " steps, shrunk from " +
-                                    std::to_string(result.steps.size()) + ")"
-                              : "(cannot write " + path + ")";
+        result.scenario = out ? path + " (" + how + ")" : "(cannot write " + path + ")";
     }
 
     Options options_;
