@@ -9,8 +9,12 @@
 //   FAULT_SLOW_EVENT      spends 60 ms of processor time on Go
 //   FAULT_NEVER_RETURNS   never returns from Go
 //   FAULT_THROWS          lets an exception out of notify for an integer event
+//   FAULT_WALL_CLOCK      writes the wall clock in a debug line on A, so no two runs are the same
 //   FAULT_NULL_HOST       calls the host at creation without looking whether there is one
 //   FAULT_NO_ENTRY        has no export at all
+#include <unistd.h>
+
+#include <chrono>
 #include <ctime>
 #include <stdexcept>
 #include <string>
@@ -88,6 +92,13 @@ private:
     void button(const std::string& control) {
         if (control == "A") {
             ++presses_;
+#if defined(FAULT_WALL_CLOCK)
+            std::string now = "Faulty: at " +
+                              std::to_string(std::chrono::system_clock::now().time_since_epoch().count()) +
+                              "\n";
+            ssize_t ignored = ::write(STDERR_FILENO, now.data(), now.size());
+            (void)ignored;
+#endif
         } else if (control == "B") {
 #if defined(FAULT_SEQUENCE_CRASH)
             if (presses_ >= 3) {
