@@ -47,6 +47,7 @@ public:
     // Creates Panel(&host, basePath) directly; the start-up commands are in sent() afterwards.
     template <class Panel>
     Panel& create(const char* basePath = "") {
+        host.beginCall();
         Panel* script = new Panel(&host, basePath);
         panel.reset(script);
         host.endOfCall();

@@ -52,6 +52,12 @@ void RecordingHost::reportOverdue(const std::string& what) {
     outstanding_.clear();
 }
 
+void RecordingHost::beginCall() {
+    if (capture_ != nullptr) {
+        capture_->claim();
+    }
+}
+
 void RecordingHost::endOfCall() {
     pullDebug();
     if (!outstanding_.empty()) {

@@ -67,6 +67,9 @@ public:
     void captureDebug();
 
     // --- The contract -----------------------------------------------------------------------------------
+    // To be called before each call into the script: its debug lines come to this host's capture, even
+    // while another host's capture lives.
+    void beginCall();
     // To be called when a call into the script has returned: every answer was due back by then.
     void endOfCall();
     // Answers given and not yet handed back.

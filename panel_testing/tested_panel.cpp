@@ -13,6 +13,7 @@ TestedPanel::~TestedPanel() {
 }
 
 bool TestedPanel::createThroughExport(orvo_load_script_function entryPoint, const char* basePath) {
+    host.beginCall();
     panel.reset(entryPoint(&host, basePath));
     host.endOfCall();
     EXPECT_NE(panel, nullptr) << "load_orvo_client_script answered null";
@@ -21,6 +22,7 @@ bool TestedPanel::createThroughExport(orvo_load_script_function entryPoint, cons
 
 void TestedPanel::close() {
     if (panel != nullptr) {
+        host.beginCall();
         panel.reset();
         host.endOfCall();
     }
@@ -31,6 +33,7 @@ char* TestedPanel::notify(void* data, int32_t kind) {
         ADD_FAILURE() << "an event for a script that was not created or is closed";
         return nullptr;
     }
+    host.beginCall();
     char* result = panel->notify(data, kind);
     host.endOfCall();
     return result;
