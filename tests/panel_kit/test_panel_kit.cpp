@@ -91,7 +91,7 @@ TEST(PanelKit, BreachesOfTheHostContractFailTheTest) {
              host.request(answer, 5);
              host.request(answer, 5);
          },
-         "already got back"},
+         "handed back twice"},
         {"command after AS",
          [](RecordingHost& host) {
              host.request(const_cast<char*>("AS"), 0);
