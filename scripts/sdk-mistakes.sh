@@ -20,7 +20,8 @@ work="$(mktemp -d "${TMPDIR:-/tmp}/orvo-sdk-mistakes.XXXXXX")"
 trap 'rm -rf "$work"' EXIT
 failures=0
 
-# build MISTAKE COMPILER: configures and builds; the build's output is in $work/MISTAKE-COMPILER.log.
+# build MISTAKE COMPILER: configures (status 90 when that fails) and builds; the output is in
+# $work/MISTAKE-COMPILER.log.
 build() {
   local mistake="$1" compiler="$2" dir="$work/$1-$(basename "$2")"
   if ! cmake -S "$source_dir" -B "$dir" -DMISTAKE="$mistake" -DCMAKE_CXX_COMPILER="$compiler" \
@@ -28,7 +29,7 @@ build() {
       >"$dir.log" 2>&1; then
     echo "FAIL $mistake ($compiler): the mistake's project does not configure against $prefix:" >&2
     cat "$dir.log" >&2
-    return 2
+    return 90
   fi
   cmake --build "$dir" >>"$dir.log" 2>&1
 }
@@ -40,7 +41,7 @@ expect_build_stops() {
   if [ "$status" -eq 0 ]; then
     echo "FAIL $mistake ($compiler): it built, but the SDK must stop it" >&2
     failures=$((failures + 1))
-  elif [ "$status" -eq 2 ]; then
+  elif [ "$status" -eq 90 ]; then
     failures=$((failures + 1))
   elif ! grep -Eq "$expect" "$log"; then
     echo "FAIL $mistake ($compiler): the build stopped, but not for the mistake:" >&2
