@@ -3,7 +3,11 @@
 // standard error alone throughout.
 #include <gtest/gtest.h>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include <windows.h>
+
+#include <thread>
+#else
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -72,6 +76,36 @@ TEST(DebugCapture, TextForADescriptorThatIsGoneGoesToStandardError) {
     ssize_t got = ::read(pipeEnds[0], text, sizeof text - 1);
     ::close(pipeEnds[0]);
     EXPECT_EQ(std::string(text, got > 0 ? static_cast<size_t>(got) : 0), "lost capture\n");
+}
+#endif
+
+#if defined(_WIN32)
+TEST(DebugCapture, TextFromAnotherThreadIsLeftAlone) {
+    DebugLineCapture capture;
+    std::thread other([] { orvo_debug_output("another thread\n"); });
+    other.join();
+    orvo_debug_output("the capturing thread\n");
+    EXPECT_EQ(capture.drain(), "the capturing thread\n");
+}
+
+// A handler behind the capture's, standing in for whoever else watches the debug text.
+int laterHandlerSaw = 0;
+LONG CALLBACK countDebugText(EXCEPTION_POINTERS* info) {
+    if (info->ExceptionRecord->ExceptionCode == DBG_PRINTEXCEPTION_C) {
+        ++laterHandlerSaw;
+    }
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+TEST(DebugCapture, TheDebugTextGoesOnPastTheCapture) {
+    void* later = ::AddVectoredExceptionHandler(0, countDebugText);
+    ASSERT_NE(later, nullptr);
+    laterHandlerSaw = 0;
+    DebugLineCapture capture;
+    orvo_debug_output("seen twice\n");
+    ::RemoveVectoredExceptionHandler(later);
+    EXPECT_EQ(capture.drain(), "seen twice\n");
+    EXPECT_EQ(laterHandlerSaw, 1);
 }
 #endif
 
