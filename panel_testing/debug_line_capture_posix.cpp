@@ -48,7 +48,9 @@ struct DebugCaptureRegistry {
             ::unsetenv(ORVO_DEBUG_FD_VARIABLE);
             return;
         }
-        ::setenv(ORVO_DEBUG_FD_VARIABLE, std::to_string(captures.back()->fileFd_).c_str(), 1);
+        const std::string named = std::to_string(captures.back()->fileFd_) + ":" +
+                                  std::to_string(static_cast<long long>(::getpid()));
+        ::setenv(ORVO_DEBUG_FD_VARIABLE, named.c_str(), 1);
     }
 };
 

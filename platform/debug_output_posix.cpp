@@ -8,20 +8,38 @@
 
 namespace {
 
-// The descriptor a capture named, or -1 when there is none (or the name is not a plain number).
-int capturedDescriptor() {
-    const char* named = std::getenv(ORVO_DEBUG_FD_VARIABLE);
-    if (named == nullptr || *named == '\0') {
+// Reads the decimal number at `text` up to `end` (a character that must follow it); -1 when there is none.
+long long numberAt(const char*& text, char end) {
+    long long value = 0;
+    const char* start = text;
+    while (*text >= '0' && *text <= '9' && value < 100000000) {
+        value = value * 10 + (*text - '0');
+        ++text;
+    }
+    if (text == start || *text != end) {
         return -1;
     }
-    int descriptor = 0;
-    for (const char* digit = named; *digit != '\0'; ++digit) {
-        if (*digit < '0' || *digit > '9' || descriptor > 100000) {
-            return -1;
-        }
-        descriptor = descriptor * 10 + (*digit - '0');
+    return value;
+}
+
+// The descriptor a capture of this process named, or -1 when there is none. The value is
+// "<descriptor>:<process id>", so a child that inherited the variable (a forked or started process, where
+// the number may name another file or none) writes to its standard error instead.
+int capturedDescriptor() {
+    const char* named = std::getenv(ORVO_DEBUG_FD_VARIABLE);
+    if (named == nullptr) {
+        return -1;
     }
-    return descriptor;
+    const long long descriptor = numberAt(named, ':');
+    if (descriptor < 0) {
+        return -1;
+    }
+    ++named;
+    const long long process = numberAt(named, '\0');
+    if (process != static_cast<long long>(::getpid())) {
+        return -1;
+    }
+    return static_cast<int>(descriptor);
 }
 
 // False when nothing of the text could be written there.

@@ -61,13 +61,17 @@ TEST(DebugCapture, TheNewestLiveCaptureTakesTheTextWhateverOrderCapturesEndIn) {
 }
 
 #if !defined(_WIN32)
-TEST(DebugCapture, TextForADescriptorThatIsGoneGoesToStandardError) {
+TEST(DebugCapture, TextForADescriptorThatIsGoneOrInheritedGoesToStandardError) {
     int pipeEnds[2];
     ASSERT_EQ(::pipe(pipeEnds), 0);
     const int savedError = ::dup(STDERR_FILENO);
     ::dup2(pipeEnds[1], STDERR_FILENO);
-    ::setenv(ORVO_DEBUG_FD_VARIABLE, "987", 1);
+    // A descriptor that is gone, then one named for another process (a child inherits the variable).
+    const std::string gone = "987:" + std::to_string(::getpid());
+    ::setenv(ORVO_DEBUG_FD_VARIABLE, gone.c_str(), 1);
     orvo_debug_output("lost capture\n");
+    ::setenv(ORVO_DEBUG_FD_VARIABLE, "1:0", 1);
+    orvo_debug_output("inherited\n");
     ::unsetenv(ORVO_DEBUG_FD_VARIABLE);
     ::dup2(savedError, STDERR_FILENO);
     ::close(savedError);
@@ -75,7 +79,7 @@ TEST(DebugCapture, TextForADescriptorThatIsGoneGoesToStandardError) {
     char text[64] = {};
     ssize_t got = ::read(pipeEnds[0], text, sizeof text - 1);
     ::close(pipeEnds[0]);
-    EXPECT_EQ(std::string(text, got > 0 ? static_cast<size_t>(got) : 0), "lost capture\n");
+    EXPECT_EQ(std::string(text, got > 0 ? static_cast<size_t>(got) : 0), "lost capture\ninherited\n");
 }
 #endif
 
