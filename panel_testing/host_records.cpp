@@ -22,8 +22,8 @@ size_t aligned(size_t offset) {
 
 }  // namespace
 
-HostRecord::HostRecord(size_t size, Guard guard, int32_t kind, std::string event)
-    : pages_(std::make_unique<RecordPages>(size, guard == Guard::Pages, event)),
+HostRecord::HostRecord(size_t size, size_t alignment, Guard guard, int32_t kind, std::string event)
+    : pages_(std::make_unique<RecordPages>(size, alignment, guard == Guard::Pages, event)),
       data_(pages_->data()),
       kind_(kind),
       event_(std::move(event)) {}
@@ -32,7 +32,7 @@ HostRecord HostRecord::revertive(int32_t device, int32_t slot, const std::string
     // Exactly as long as the host's record: the text ends it.
     const size_t size = offsetof(orvo_revertive_record, slotText) + text.size() + 1;
     HostRecord record(
-        size, guard, orvo_event_revertive,
+        size, alignof(orvo_revertive_record), guard, orvo_event_revertive,
         "revertive " + std::to_string(device) + " " + std::to_string(slot) + " " + quoted(text));
     char* bytes = static_cast<char*>(record.data_);
     std::memcpy(bytes + offsetof(orvo_revertive_record, deviceNumber), &device, sizeof device);
@@ -49,7 +49,7 @@ HostRecord HostRecord::button(const std::string& panelId, const std::string& con
     const size_t controlAt = panelAt + panelId.size() + 1;
     const size_t messageAt = controlAt + controlId.size() + 1;
     const size_t size = messageAt + message.size() + 1;
-    HostRecord record(size, guard, orvo_event_button,
+    HostRecord record(size, alignof(std::max_align_t), guard, orvo_event_button,
                       "button " + panelId + " " + controlId + " " + quoted(message));
     char* bytes = static_cast<char*>(record.data_);
     std::memcpy(bytes + panelAt, panelId.c_str(), panelId.size() + 1);
@@ -65,7 +65,7 @@ HostRecord HostRecord::button(const std::string& panelId, const std::string& con
 }
 
 HostRecord HostRecord::parentRequest(const std::string& request, Guard guard) {
-    HostRecord record(request.size() + 1, guard, orvo_event_parent, "parent request " + quoted(request));
+    HostRecord record(request.size() + 1, 1, guard, orvo_event_parent, "parent request " + quoted(request));
     std::memcpy(record.data_, request.c_str(), request.size() + 1);
     return record;
 }

@@ -41,7 +41,7 @@ public:
     void seal() { pages_->seal(); }
 
 private:
-    HostRecord(size_t size, Guard guard, int32_t kind, std::string event);
+    HostRecord(size_t size, size_t alignment, Guard guard, int32_t kind, std::string event);
 
     std::unique_ptr<RecordPages> pages_;
     void* data_ = nullptr;

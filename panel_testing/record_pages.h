@@ -21,9 +21,10 @@ class RecordPages {
 public:
     static constexpr size_t kKeptSealed = 1024;
 
-    // `size` bytes aligned for any record field, zeroed. `event` names the event in the fault message
-    // (like `revertive 3 7 "LIVE"`); only a guarded block keeps it.
-    RecordPages(size_t size, bool guarded, const std::string& event);
+    // `size` bytes, zeroed, at an address that is a multiple of `alignment` (a power of two, at most 16;
+    // a guarded block ends that much closer to its guard page the smaller it is). `event` names the event
+    // in the fault message (like `revertive 3 7 "LIVE"`); only a guarded block keeps it.
+    RecordPages(size_t size, size_t alignment, bool guarded, const std::string& event);
     // A plain block is freed; a sealed guarded block joins the kept ones; an unsealed one is sealed first.
     ~RecordPages();
     RecordPages(const RecordPages&) = delete;

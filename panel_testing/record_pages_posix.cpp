@@ -90,7 +90,8 @@ size_t pageSize() {
 
 }  // namespace
 
-RecordPages::RecordPages(size_t size, bool guarded, const std::string& event) : size_(size) {
+RecordPages::RecordPages(size_t size, size_t alignment, bool guarded, const std::string& event)
+    : size_(size) {
     if (!guarded) {
         data_ = new char[size == 0 ? 1 : size]();
         return;
@@ -107,7 +108,7 @@ RecordPages::RecordPages(size_t size, bool guarded, const std::string& event) : 
     // The page after the record is never readable, so a read past its end faults during the call too.
     ::mprotect(base + readable, page, PROT_NONE);
     // The record ends at the guard page, but for the few bytes that keep its start aligned.
-    uintptr_t start = reinterpret_cast<uintptr_t>(base + readable - size) & ~uintptr_t{15};
+    uintptr_t start = reinterpret_cast<uintptr_t>(base + readable - size) & ~uintptr_t{alignment - 1};
     data_ = reinterpret_cast<char*>(start);
     event_ = event;
 }

@@ -58,7 +58,8 @@ size_t pageSize() {
 
 }  // namespace
 
-RecordPages::RecordPages(size_t size, bool guarded, const std::string& event) : size_(size) {
+RecordPages::RecordPages(size_t size, size_t alignment, bool guarded, const std::string& event)
+    : size_(size) {
     if (!guarded) {
         data_ = new char[size == 0 ? 1 : size]();
         return;
@@ -75,7 +76,7 @@ RecordPages::RecordPages(size_t size, bool guarded, const std::string& event) : 
     DWORD old = 0;
     ::VirtualProtect(base + readable, page, PAGE_NOACCESS, &old);
     // The record ends at the guard page, but for the few bytes that keep its start aligned.
-    uintptr_t start = reinterpret_cast<uintptr_t>(base + readable - size) & ~uintptr_t{15};
+    uintptr_t start = reinterpret_cast<uintptr_t>(base + readable - size) & ~uintptr_t{alignment - 1};
     data_ = reinterpret_cast<char*>(start);
     event_ = event;
 }
