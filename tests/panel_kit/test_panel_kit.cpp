@@ -138,6 +138,14 @@ TEST(PanelKit, BreachesOfTheHostContractFailTheTest) {
              host.request(answer, 5);
          },
          "handed back twice"},
+        {"hand-back in a later call",
+         [](RecordingHost& host) {
+             void* answer = reinterpret_cast<void*>(host.request(const_cast<char*>("SD 'A'"), 0));
+             host.request(answer, 5);
+             host.endOfCall();
+             host.request(answer, 5);
+         },
+         "did not give out or already got back"},
         {"command after AS",
          [](RecordingHost& host) {
              host.request(const_cast<char*>("AS"), 0);
