@@ -12,14 +12,13 @@
 //   FAULT_WALL_CLOCK      writes the wall clock in a debug line on A, so no two runs are the same
 //   FAULT_NULL_HOST       calls the host at creation without looking whether there is one
 //   FAULT_NO_ENTRY        has no export at all
-#include <unistd.h>
-
 #include <chrono>
 #include <ctime>
 #include <stdexcept>
 #include <string>
 #include <thread>
 
+#include "debug_output.h"
 #include "orvo_client_callback.h"
 #include "orvo_event_kind.h"
 #include "orvo_host.h"
@@ -96,8 +95,7 @@ private:
             std::string now = "Faulty: at " +
                               std::to_string(std::chrono::system_clock::now().time_since_epoch().count()) +
                               "\n";
-            ssize_t ignored = ::write(STDERR_FILENO, now.data(), now.size());
-            (void)ignored;
+            orvo_debug_output(now.c_str());
 #endif
         } else if (control == "B") {
 #if defined(FAULT_SEQUENCE_CRASH)
