@@ -7,8 +7,9 @@
 // The child writes each storm step to a trail file before playing it, so a crash or a hang still says
 // which steps led to it. A child that passes the time limit is killed (SIGKILL): TIMEOUT; for a storm
 // the limit is on one step, its clock started again at each step written to the trail, so a long storm
-// on a busy machine is not taken for a hang. A child that ends without a result: CRASH, with the guard's message or the signal. In process (--in-process, and
-// always on Windows) the body runs here, with no time limit and no protection.
+// on a busy machine is not taken for a hang. A child that ends without a result: CRASH, with the guard's
+// message or the signal. In process (--in-process, and always on Windows) the body runs here, with no time
+// limit and no protection.
 #pragma once
 
 #include <functional>

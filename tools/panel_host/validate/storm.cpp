@@ -41,8 +41,7 @@ void StormGenerator::refresh(StormSession& session) {
     }
 }
 
-std::string StormGenerator::operatorStep(StormSession& session) {
-    (void)session;
+std::string StormGenerator::operatorStep() {
     if (controls_.empty()) {
         return "";
     }
@@ -72,8 +71,7 @@ std::string StormGenerator::operatorStep(StormSession& session) {
     }
 }
 
-std::string StormGenerator::deviceStep(StormSession& session) {
-    (void)session;
+std::string StormGenerator::deviceStep() {
     if (slots_.empty()) {
         return "";
     }
@@ -121,9 +119,9 @@ std::string StormGenerator::next(StormSession& session) {
     ++steps_;
     switch (kind_) {
         case StormKind::Operator:
-            return operatorStep(session);
+            return operatorStep();
         case StormKind::Devices:
-            return deviceStep(session);
+            return deviceStep();
         case StormKind::Clock:
             return clockStep(session);
         case StormKind::Parent:
@@ -134,9 +132,9 @@ std::string StormGenerator::next(StormSession& session) {
     int pick = number(0, 99);
     std::string line;
     if (pick < 40) {
-        line = operatorStep(session);
+        line = operatorStep();
     } else if (pick < 65) {
-        line = deviceStep(session);
+        line = deviceStep();
     } else if (pick < 85) {
         line = clockStep(session);
     }

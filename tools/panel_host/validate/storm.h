@@ -24,8 +24,8 @@ public:
     std::string next(StormSession& session);
 
 private:
-    std::string operatorStep(StormSession& session);
-    std::string deviceStep(StormSession& session);
+    std::string operatorStep();
+    std::string deviceStep();
     std::string clockStep(StormSession& session);
     std::string parentStep();
     // A text for the rest of a line: printable bytes and bytes that are not UTF-8, never a line break.

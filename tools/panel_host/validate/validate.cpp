@@ -15,16 +15,16 @@
 #include "storm_session.h"
 
 const char* const kValidateUsage =
-    "       panel_host --validate [--level N] [--seed N] [--only REGEX] [--report-dir DIR] [--in-process]\n"
-    "                  LIBRARY [SITE]\n"
-    "  --validate  hold the library to the whole host contract, each check in a child process\n"
+    "validator: panel_host --validate [--level N] [--seed N] [--only REGEX] [--report-dir DIR]\n"
+    "                              [--in-process] LIBRARY [SITE]\n"
+    "  holds the library to the whole host contract, each check in a child process; without SITE the\n"
+    "  host knows no layout, instance or slot, and the checks that need one are skipped\n"
     "  --level N   1 to 10 (default 5): longer storms and more checks as it grows\n"
     "  --seed N    the seed of every random choice (default 2540; the same seed gives the same run)\n"
     "  --only REGEX  only the checks whose names match\n"
     "  --report-dir DIR  write DIR/junit.xml, DIR/report.json and DIR/<check>.scenario for each failure\n"
     "  --in-process  run every check in this process, for a debugger\n"
-    "  --validate exits 0 when every check passed or was skipped, 1 when one failed, crashed or timed out,\n"
-    "  2 on a bad input\n";
+    "  exit status: 0 every check passed or was skipped, 1 one failed, crashed or timed out, 2 a bad input\n";
 
 namespace {
 
