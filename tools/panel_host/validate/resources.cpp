@@ -2,13 +2,19 @@
 // the events, nor stay grown once the script is gone; no event may hold the operator's thread longer
 // than the budget. Processor time is the calling thread's own, so a busy machine does not fail a good
 // panel.
+#if defined(_WIN32)
+#define NOMINMAX
+#include <windows.h>
+#else
 #include <time.h>
+#endif
 
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 #include "checks.h"
@@ -28,10 +34,20 @@ int64_t liveHeap(const StormSession& session) {
 #endif
 }
 
+// Processor time of the calling thread, in milliseconds.
 double threadMs() {
+#if defined(_WIN32)
+    FILETIME created, ended, kernel, user;
+    ::GetThreadTimes(::GetCurrentThread(), &created, &ended, &kernel, &user);
+    auto ticks = [](const FILETIME& time) {
+        return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 1e4;  // 100 ns ticks
+#else
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
     return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+#endif
 }
 
 std::string kib(int64_t bytes) {

@@ -1,7 +1,13 @@
 #include "storm_session.h"
 
+#if defined(__GLIBC__)
 #include <malloc.h>
+#endif
+#if defined(_WIN32)
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include "call_guard.h"
 #include "emulated_host.h"
@@ -39,6 +45,17 @@ private:
 
 namespace {
 
+// The heap block behind `data` as the C library counts it in its live heap; 0 where it does not say (the
+// heap check is skipped there).
+size_t heapBlock(const void* data) {
+#if defined(__GLIBC__)
+    return malloc_usable_size(const_cast<void*>(data)) + sizeof(size_t);
+#else
+    (void)data;
+    return 0;
+#endif
+}
+
 // The heap block behind a kept text, or 0 when the text lives inside the string itself.
 size_t blockOf(const std::string& text) {
     const char* data = text.data();
@@ -46,13 +63,11 @@ size_t blockOf(const std::string& text) {
     if (data >= self && data < self + sizeof(std::string)) {
         return 0;
     }
-    return malloc_usable_size(const_cast<char*>(data)) + sizeof(size_t);
+    return heapBlock(data);
 }
 
 size_t blocksOf(const std::vector<std::string>& lines) {
-    size_t bytes = lines.capacity() == 0
-                       ? 0
-                       : malloc_usable_size(const_cast<std::string*>(lines.data())) + sizeof(size_t);
+    size_t bytes = lines.capacity() == 0 ? 0 : heapBlock(lines.data());
     for (const std::string& line : lines) {
         bytes += blockOf(line);
     }
@@ -107,7 +122,11 @@ bool StormSession::play(const Step& step) {
     played_.push_back(canonical.source);
     if (trailFd_ >= 0) {
         std::string line = played_.back() + "\n";
+#if defined(_WIN32)
+        int ignored = ::_write(trailFd_, line.data(), static_cast<unsigned>(line.size()));
+#else
         ssize_t ignored = ::write(trailFd_, line.data(), line.size());
+#endif
         (void)ignored;
     }
     try {
