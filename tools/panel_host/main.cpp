@@ -1,7 +1,7 @@
 // panel_host: loads a panel script library as the panel host does and plays a scenario against it.
 //
 //   panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]
-//   panel_host --serve [--port N] [--listen ADDR] LIBRARY SITE [SCENARIO]
+//   panel_host --serve [--port N] [--listen ADDR] [--watch] LIBRARY SITE [SCENARIO]
 //   panel_host --version
 //
 // The front ends: a scenario file, steps typed at a terminal or piped in, a comparison of two libraries
@@ -30,7 +30,7 @@ namespace {
 
 const char* const kUsage =
     "usage: panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]\n"
-    "       panel_host --serve [--port N] [--listen ADDR] LIBRARY SITE [SCENARIO]\n"
+    "       panel_host --serve [--port N] [--listen ADDR] [--watch] LIBRARY SITE [SCENARIO]\n"
     "       panel_host --version\n"
     "  LIBRARY   the panel script library to load (e.g. Corvane.so)\n"
     "  SITE      the site file (JSON): instances, databases, information drivers, layouts\n"
@@ -40,6 +40,7 @@ const char* const kUsage =
     "  --serve   then serve the workbench page, where the panel is worked by hand (Ctrl-C ends the run)\n"
     "  --port N  the page's port (default 8250; 0 for any free one)\n"
     "  --listen ADDR  the page's address (default 127.0.0.1, this machine only)\n"
+    "  --watch   reload LIBRARY when it is rebuilt, play the session again on it and show what changed\n"
     "exit status:\n"
     "  0  every expectation held and the script kept the contract (--compare: the transcripts are the same)\n"
     "  1  a FAIL or a contract ERROR (--compare: the transcripts differ)\n"
@@ -179,6 +180,7 @@ struct ServeArguments {
     bool serve = false;
     std::string address = "127.0.0.1";
     int port = 8250;
+    bool watch = false;
 };
 
 bool takeServeArguments(std::vector<std::string>& args, ServeArguments& out) {
@@ -187,7 +189,15 @@ bool takeServeArguments(std::vector<std::string>& args, ServeArguments& out) {
     }
     out.serve = true;
     size_t next = 1;
-    while (next + 1 < args.size() && (args[next] == "--port" || args[next] == "--listen")) {
+    for (;;) {
+        if (next < args.size() && args[next] == "--watch") {
+            out.watch = true;
+            ++next;
+            continue;
+        }
+        if (next + 1 >= args.size() || (args[next] != "--port" && args[next] != "--listen")) {
+            break;
+        }
         const std::string& value = args[next + 1];
         if (args[next] == "--listen") {
             out.address = value;
@@ -206,15 +216,17 @@ bool takeServeArguments(std::vector<std::string>& args, ServeArguments& out) {
 }
 
 // Plays the scenario's steps, then serves the workbench page until the user ends it.
-int runServe(Runner& runner, Transcript& transcript, const Site& site, const std::vector<Step>& steps,
+int runServe(const std::string& library, const Site& site, const std::vector<Step>& steps,
              const ServeArguments& serve) {
 #ifdef PANEL_HOST_WORKBENCH
-    serveWorkbench(runner, transcript, site, steps, ServeOptions{serve.address, serve.port});
-    runner.finish();
-    return summarize(runner, transcript);
+    return serveWorkbench(library, site, steps, ServeOptions{serve.address, serve.port, serve.watch},
+                          [](Runner& runner, Transcript& transcript) {
+                              runner.finish();
+                              return summarize(runner, transcript);
+                          });
 #else
     // main() refuses --serve in a build without the workbench before anything is loaded.
-    (void)runner, (void)transcript, (void)site, (void)steps, (void)serve;
+    (void)library, (void)site, (void)steps, (void)serve;
     return 2;
 #endif
 }
@@ -268,12 +280,17 @@ int main(int argc, char** argv) {
         if (!other.empty()) {
             return compare(args[0], other, site, steps);
         }
-        Transcript transcript(std::cout);
-        Runner runner(site, args[0], transcript);
         int status = 0;
         if (serve.serve) {
-            status = runServe(runner, transcript, site, steps, serve);
-        } else if (args.size() == 3) {
+            status = runServe(args[0], site, steps, serve);
+            if (status == 1) {
+                std::cerr << "panel_host: the run failed; see the ERROR and FAIL lines above\n";
+            }
+            return status;
+        }
+        Transcript transcript(std::cout);
+        Runner runner(site, args[0], transcript);
+        if (args.size() == 3) {
             playAll(runner, steps);
             status = summarize(runner, transcript);
         } else {
