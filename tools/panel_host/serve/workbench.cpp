@@ -155,7 +155,12 @@ void Workbench::reload() {
             std::error_code ignored;
             std::filesystem::remove(copy, ignored);
         }
+        // Named as the author knows it, not by the copy it was loaded from.
         buildProblem_ = error.what();
+        for (size_t at = buildProblem_.find(copy); !copy.empty() && at != std::string::npos;
+             at = buildProblem_.find(copy, at + library_.size())) {
+            buildProblem_.replace(at, copy.size(), library_);
+        }
         out_ << "panel_host: the rebuilt library cannot be loaded, so the session stays on build " << build_
              << ": " << buildProblem_ << std::endl;
         publishState();
