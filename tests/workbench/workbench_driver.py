@@ -31,8 +31,9 @@ def browser_missing():
 class Workbench:
     """One `panel_host --serve` run; its transcript is kept in `output`."""
 
-    def __init__(self, panel_host, library, site, scenario=None):
-        command = [panel_host, "--serve", "--port", "0", library, site] + ([scenario] if scenario else [])
+    def __init__(self, panel_host, library, site, scenario=None, port=0, watch=False):
+        command = ([panel_host, "--serve", "--port", str(port)] + (["--watch"] if watch else []) +
+                   [library, site] + ([scenario] if scenario else []))
         self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                                         errors="replace")
         self.output = []
@@ -53,6 +54,10 @@ class Workbench:
         if not found.wait(60) or self.url is None:
             self.stop()
             raise RuntimeError("panel_host --serve did not come up:\n" + "".join(self.output))
+
+    @property
+    def port(self):
+        return int(re.search(r":(\d+)/$", self.url).group(1))
 
     def get(self, path):
         with urllib.request.urlopen(self.url.rstrip("/") + path, timeout=30) as response:
@@ -92,10 +97,16 @@ class Page:
         self.driver.quit()
 
     def wait_idle(self, timeout=20):
+        self.wait_for("document.body.dataset.busy === 'false'", timeout)
+
+    def wait_for(self, condition, timeout=20):
+        """Waits until the JavaScript expression `condition` holds on the page."""
         from selenium.webdriver.support.ui import WebDriverWait
 
-        WebDriverWait(self.driver, timeout).until(
-            lambda driver: driver.execute_script("return document.body.dataset.busy") == "false")
+        WebDriverWait(self.driver, timeout).until(lambda driver: driver.execute_script("return " + condition))
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
 
     def control(self, control_id):
         from selenium.webdriver.common.by import By

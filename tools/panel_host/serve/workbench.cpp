@@ -2,6 +2,8 @@
 
 #include <stdlib.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <random>
@@ -44,18 +46,16 @@ std::string makeScratch() {
 
 Workbench::Workbench(const std::string& library, const Site& site, EventStream& events, std::ostream& out,
                      bool watch)
-    : library_(library), site_(site), events_(events), out_(out), session_(newSessionId()) {
+    : library_(library), site_(site), events_(events), out_(out), terminal_(out), session_(newSessionId()) {
     if (watch) {
         scratch_ = makeScratch();
     }
     loaded_ = watch ? takeBuild() : library_;
-    transcript_ = std::make_unique<Transcript>(out_);
-    runner_ = std::make_unique<Runner>(site_, loaded_, *transcript_);
+    runner_ = openRun(loaded_);
 }
 
 Workbench::~Workbench() {
     runner_.reset();
-    transcript_.reset();
     if (!scratch_.empty()) {
         std::error_code ignored;
         std::filesystem::remove_all(scratch_, ignored);
@@ -74,6 +74,17 @@ std::string Workbench::takeBuild() {
     return copy.string();
 }
 
+std::unique_ptr<Runner> Workbench::openRun(const std::string& library) {
+    auto runner = std::make_unique<Runner>(site_, library, terminal_);
+    runner->addListener(pageLog_);
+    return runner;
+}
+
+void Workbench::say(const std::string& kind, const std::string& line) {
+    out_ << line << std::endl;
+    pageLine(kind, line);
+}
+
 void Workbench::startFirst(const Step& step) {
     bool needsScript = step.kind != StepKind::Silent && step.kind != StepKind::Unknown;
     if (runner_->started() || !needsScript || step.kind == StepKind::Start) {
@@ -89,10 +100,13 @@ void Workbench::playRecorded(const Step& step) {
         runner_->run(step);
         return;
     }
-    size_t before = transcript_->sentCommands().size();
+    size_t before = runner_->record().sentTotal();
     runner_->run(step);
-    const std::vector<std::string>& sent = transcript_->sentCommands();
-    record_.played(step.source, std::vector<std::string>(sent.begin() + before, sent.end()));
+    // The record's window holds what this step sent (it opens as the step begins).
+    const std::vector<std::string>& sent = runner_->record().sent();
+    size_t count = std::min(runner_->record().sentTotal() - before, sent.size());
+    record_.played(step.source,
+                   std::vector<std::string>(sent.end() - static_cast<std::ptrdiff_t>(count), sent.end()));
 }
 
 void Workbench::play(const Step& step) {
@@ -118,7 +132,7 @@ Workbench::Reply Workbench::act(const std::string& body) {
         reply.body = jsonText({{"version", version_}});
     } catch (const InputError& error) {
         // Under the step's line when it got that far; the page still sees where the host stands.
-        out_ << "   refused " << error.what() << std::endl;
+        say("refused", std::string("   refused ") + error.what());
         publishState();
         reply.status = 400;
         reply.body = error.what();
@@ -129,8 +143,7 @@ Workbench::Reply Workbench::act(const std::string& body) {
 Workbench::Reply Workbench::newSession() {
     runner_->finish();
     runner_.reset();
-    transcript_ = std::make_unique<Transcript>(out_);
-    runner_ = std::make_unique<Runner>(site_, loaded_, *transcript_);
+    runner_ = openRun(loaded_);
     record_ = ScenarioRecord();
     actions_ = 0;
     events_.clear();
@@ -145,11 +158,10 @@ void Workbench::clearTranscript() {
 
 void Workbench::reload() {
     std::string copy;
-    auto transcript = std::make_unique<Transcript>(out_);
     std::unique_ptr<Runner> runner;
     try {
         copy = takeBuild();
-        runner = std::make_unique<Runner>(site_, copy, *transcript);
+        runner = std::make_unique<Runner>(site_, copy, terminal_);
     } catch (const std::exception& error) {
         if (!copy.empty()) {
             std::error_code ignored;
@@ -161,16 +173,15 @@ void Workbench::reload() {
              at = buildProblem_.find(copy, at + library_.size())) {
             buildProblem_.replace(at, copy.size(), library_);
         }
-        out_ << "panel_host: the rebuilt library cannot be loaded, so the session stays on build " << build_
-             << ": " << buildProblem_ << std::endl;
+        say("text", "panel_host: the rebuilt library cannot be loaded, so the session stays on build " +
+                        std::to_string(build_) + ": " + buildProblem_);
         publishState();
         return;
     }
     buildProblem_.clear();
     ++build_;
-    out_ << "panel_host: build " << build_ << " of " << library_
-         << " arrived; the old build's script ends and the session is played again on the new one"
-         << std::endl;
+    say("text", "panel_host: build " + std::to_string(build_) + " of " + library_ +
+                    " arrived; the old build's script ends and the session is played again on the new one");
 
     // The session's steps, as "Save as scenario" would keep them.
     std::istringstream saved(record_.text());
@@ -190,12 +201,13 @@ void Workbench::reload() {
     try {
         old.emplace(site_, loaded_, oldTranscript);
     } catch (const InputError& error) {
-        out_ << "panel_host: the old build cannot be played again, so there is no comparison: "
-             << error.what() << std::endl;
+        say("text",
+            std::string("panel_host: the old build cannot be played again, so there is no comparison: ") +
+                error.what());
     }
 
-    transcript_ = std::move(transcript);
     runner_ = std::move(runner);
+    runner_->addListener(pageLog_);
     record_ = ScenarioRecord();
     actions_ = 0;
     compare_ = old ? nlohmann::json{{"same", true}, {"steps", 0}} : nlohmann::json();
@@ -209,7 +221,7 @@ void Workbench::reload() {
             playRecorded(step);
         } catch (const InputError& error) {
             refused = error.what();
-            out_ << "   refused " << refused << std::endl;
+            say("refused", "   refused " + refused);
         }
         capture_ = nullptr;
         if (old) {
@@ -253,10 +265,11 @@ void Workbench::reload() {
     std::filesystem::remove(loaded_, ignored);
     loaded_ = copy;
     if (compare_.is_object() && compare_["same"] == true) {
-        out_ << "panel_host: build " << build_ << " is the same through " << played << " steps" << std::endl;
+        say("text", "panel_host: build " + std::to_string(build_) + " is the same through " +
+                        std::to_string(played) + " steps");
     } else if (compare_.is_object()) {
-        out_ << "panel_host: build " << build_ << " differs from the one before at "
-             << compare_["step"].get<std::string>() << std::endl;
+        say("text", "panel_host: build " + std::to_string(build_) + " differs from the one before at " +
+                        compare_["step"].get<std::string>());
     }
     publishState();
 }
@@ -265,33 +278,73 @@ std::string Workbench::compare() const {
     return jsonText(compare_.is_null() ? nlohmann::json{{"same", nullptr}} : compare_);
 }
 
-void Workbench::learnFeeds(const std::string& kind, const std::string& line) {
-    if (kind == "step") {
+namespace {
+
+// How the page marks an entry's lines.
+const char* kindOf(LogTag tag) {
+    switch (tag) {
+        case LogTag::Step:
+            return "step";
+        case LogTag::Event:
+            return "event";
+        case LogTag::Sent:
+            return "sent";
+        case LogTag::Answer:
+        case LogTag::Result:
+            return "answer";
+        case LogTag::Back:
+            return "back";
+        case LogTag::Debug:
+            return "debug";
+        case LogTag::Note:
+            return "note";
+        case LogTag::Error:
+            return "ERROR";
+        case LogTag::Failure:
+            return "FAIL";
+        case LogTag::Block:
+            return "text";
+    }
+    return "text";
+}
+
+}  // namespace
+
+void Workbench::PageLog::write(const LogEntry& entry) {
+    bench_.learnFeeds(entry);
+    format_.write(entry);
+    std::string text = text_.str();
+    text_.str("");
+    for (const std::string& line : linesOf(text)) {
+        bench_.pageLine(kindOf(entry.tag), line);
+    }
+}
+
+void Workbench::learnFeeds(const LogEntry& entry) {
+    if (entry.tag == LogTag::Step) {
         handling_.reset();
-    } else if (kind == "event") {
-        std::istringstream words(line);
-        std::string tag, what;
+    } else if (entry.tag == LogTag::Event) {
+        // "revertive DEVICE SLOT TEXT"
+        std::istringstream words{std::string(entry.text)};
+        std::string what;
         int32_t device = 0, slot = 0;
-        if (words >> tag >> what >> device >> slot && what == "revertive") {
+        if (words >> what >> device >> slot && what == "revertive") {
             handling_ = std::make_pair(device, slot);
         } else {
             handling_.reset();
         }
-    } else if (kind == "sent" && handling_) {
-        // TP 'cell.R.C=text' 'panel' 'list', rows counted from 0
-        size_t cell = line.find("TP 'cell.");
-        size_t list = line.rfind(" '");
-        if (cell == std::string::npos || list == std::string::npos || line.back() != '\'') {
+    } else if (entry.tag == LogTag::Sent && handling_) {
+        // "TP 'cell.R.C=text' 'PANEL' 'LIST'", rows counted from 0
+        std::string text(entry.text);
+        size_t list = text.rfind(" '");
+        if (text.rfind("TP 'cell.", 0) != 0 || list == std::string::npos || text.back() != '\'') {
             return;
         }
-        int row = std::atoi(line.c_str() + cell + 9);
-        feeds_[*handling_] = {line.substr(list + 2, line.size() - list - 3), row + 1};
+        feeds_[*handling_] = {text.substr(list + 2, text.size() - list - 3), std::atoi(text.c_str() + 9) + 1};
     }
 }
 
-void Workbench::transcriptLine(const std::string& line) {
-    std::string kind = transcriptLineKind(line);
-    learnFeeds(kind, line);
+void Workbench::pageLine(const std::string& kind, const std::string& line) {
     events_.line(jsonText({{"kind", kind}, {"text", line}}));
     if (capture_ != nullptr) {
         capture_->push_back(line);
@@ -299,7 +352,7 @@ void Workbench::transcriptLine(const std::string& line) {
 }
 
 std::string Workbench::state() {
-    nlohmann::json state = hostState(*runner_, site_, *transcript_);
+    nlohmann::json state = hostState(*runner_, site_);
     state["version"] = version_;
     state["session"] = session_;
     state["build"] = build_;
@@ -320,22 +373,4 @@ std::string Workbench::state() {
 void Workbench::publishState() {
     ++version_;
     events_.state(state());
-}
-
-std::string transcriptLineKind(const std::string& line) {
-    if (line.rfind("== ", 0) == 0) {
-        return "step";
-    }
-    if (line.rfind("FAIL ", 0) == 0) {
-        return "FAIL";
-    }
-    static const char* const kTags[] = {"event", "sent", "answer", "back",
-                                        "debug", "note", "ERROR",  "refused"};
-    for (const char* tag : kTags) {
-        std::string prefix = std::string("   ") + tag + " ";
-        if (line.rfind(prefix, 0) == 0) {
-            return tag;
-        }
-    }
-    return "text";
 }

@@ -8,21 +8,24 @@
 // also goes into the transcript, and is not recorded. The script is started by an explicit `start`
 // before the first step that needs it, so the start-up commands are pinned in the record too.
 //
-// The workbench owns the run (its runner and transcript) and replaces it for a new session or a new
-// build. A build is loaded from a copy of the library taken when it arrived, so a build that rewrites the
-// file in place never changes code the process is running. The transcript is written to `out`; each
-// finished line is handed back through transcriptLine(). All of it runs on the script's thread.
+// The workbench owns the run (its runner and the text transcript on `out`) and replaces it for a new
+// session or a new build. A build is loaded from a copy of the library taken when it arrived, so a build
+// that rewrites the file in place never changes code the process is running. It listens to the run's
+// host log: each entry becomes the transcript's lines for the pages, marked by the entry's tag. All of
+// it runs on the script's thread.
 #pragma once
 
 #include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include <nlohmann/json.hpp>
 
 #include "event_stream.h"
+#include "host_log.h"
 #include "runner.h"
 #include "scenario.h"
 #include "scenario_record.h"
@@ -59,9 +62,6 @@ public:
     // that cannot be loaded is reported and the session stays as it is.
     void reload();
 
-    // Each finished line of the transcript as it is written to `out`.
-    void transcriptLine(const std::string& line);
-
     std::string state();
     std::string scenario() const { return record_.text(); }
     // The comparison of the last rebuild as JSON: {"same":true,"steps":N} or {"same":false,"step",
@@ -71,9 +71,26 @@ public:
 
     // The run as it stands, for the end of the program.
     Runner& runner() { return *runner_; }
-    Transcript& transcript() { return *transcript_; }
 
 private:
+    // Hears the run's host log and hands each entry's lines to the pages, as the transcript writes them.
+    class PageLog final : public HostLog {
+    public:
+        explicit PageLog(Workbench& bench) : bench_(bench) {}
+        void write(const LogEntry& entry) override;
+
+    private:
+        Workbench& bench_;
+        std::ostringstream text_;
+        Transcript format_{text_};
+    };
+
+    // A new run of `library` on a fresh host, heard by the terminal and the pages.
+    std::unique_ptr<Runner> openRun(const std::string& library);
+    // One line for the terminal and the pages that the host log does not write (a refusal, a rebuild).
+    void say(const std::string& kind, const std::string& line);
+    void pageLine(const std::string& kind, const std::string& line);
+    void learnFeeds(const LogEntry& entry);
     // Plays `step` on the live run and records it.
     void playRecorded(const Step& step);
     void startFirst(const Step& step);
@@ -86,7 +103,8 @@ private:
     std::ostream& out_;
     std::string scratch_;  // where the builds are copied to; "" without watching
     std::string loaded_;   // the file the live run was loaded from
-    std::unique_ptr<Transcript> transcript_;
+    Transcript terminal_;
+    PageLog pageLog_{*this};
     std::unique_ptr<Runner> runner_;
     ScenarioRecord record_;
     int actions_ = 0;
@@ -106,9 +124,4 @@ private:
     };
     std::map<std::pair<int32_t, int32_t>, Row> feeds_;
     std::optional<std::pair<int32_t, int32_t>> handling_;  // the slot whose revertive is being handled
-    void learnFeeds(const std::string& kind, const std::string& line);
 };
-
-// The kind of a transcript line as the page marks it: its tag ("sent", "ERROR", ...), "step" for a
-// step's heading, "FAIL", or "text" for anything else (the panel drawing, the closing counts).
-std::string transcriptLineKind(const std::string& line);

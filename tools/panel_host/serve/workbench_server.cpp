@@ -13,7 +13,6 @@
 #include "input_error.h"
 #include "library_watch.h"
 #include "page_files.h"
-#include "transcript_tee.h"
 
 namespace {
 
@@ -216,37 +215,17 @@ extern "C" void requestStop(int) {
     stopRequested = true;
 }
 
-// Puts a tee under std::cout for as long as it lives.
-class CoutTee {
-public:
-    explicit CoutTee(std::streambuf* tee) : original_(std::cout.rdbuf(tee)) {}
-    ~CoutTee() { std::cout.rdbuf(original_); }
-    std::streambuf* original() const { return original_; }
-
-private:
-    std::streambuf* original_;
-};
-
 }  // namespace
 
 int serveWorkbench(const std::string& library, const Site& site, const std::vector<Step>& steps,
-                   const ServeOptions& options, const std::function<int(Runner&, Transcript&)>& finish) {
+                   const ServeOptions& options, const std::function<int(Runner&)>& finish) {
     EventStream events;
-    Workbench* listener = nullptr;
-    TranscriptTee tee(std::cout.rdbuf(), [&listener](const std::string& line) {
-        if (listener != nullptr) {
-            listener->transcriptLine(line);
-        }
-    });
-    CoutTee teeing(&tee);
-
     // Taken before the first load, so a build that lands while it loads is not missed.
     std::unique_ptr<LibraryWatch> watch;
     if (options.watch) {
         watch = std::make_unique<LibraryWatch>(library);
     }
     Workbench bench(library, site, events, std::cout, options.watch);
-    listener = &bench;
     WorkbenchServer server(bench, events);
     int port = server.bind(options.address, options.port);
     if (!isLoopbackAddress(options.address)) {
@@ -259,11 +238,9 @@ int serveWorkbench(const std::string& library, const Site& site, const std::vect
     }
     bench.ready();
 
-    std::cout.flush();
-    std::ostream direct(teeing.original());
-    direct << "panel_host: the workbench is at http://" << hostPort(options.address, port) << "/"
-           << (options.watch ? " and follows rebuilds of " + library : std::string())
-           << " (Ctrl-C ends the run)" << std::endl;
+    std::cout << "panel_host: the workbench is at http://" << hostPort(options.address, port) << "/"
+              << (options.watch ? " and follows rebuilds of " + library : std::string())
+              << " (Ctrl-C ends the run)" << std::endl;
 
     stopRequested = false;
     auto previousInt = std::signal(SIGINT, requestStop);
@@ -286,7 +263,7 @@ int serveWorkbench(const std::string& library, const Site& site, const std::vect
 #ifdef SIGPIPE
     std::signal(SIGPIPE, previousPipe);
 #endif
-    int status = finish(bench.runner(), bench.transcript());
+    int status = finish(bench.runner());
     std::cout.flush();
     return status;
 }

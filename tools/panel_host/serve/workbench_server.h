@@ -74,4 +74,4 @@ bool isJsonContentType(const std::string& contentType);
 // options.watch it follows rebuilds of the library. The transcript goes to standard output as well.
 // Returns what `finish` returns for the run as it ends.
 int serveWorkbench(const std::string& library, const Site& site, const std::vector<Step>& steps,
-                   const ServeOptions& options, const std::function<int(Runner&, Transcript&)>& finish);
+                   const ServeOptions& options, const std::function<int(Runner&)>& finish);
