@@ -60,7 +60,10 @@ WorkbenchServer::WorkbenchServer(Workbench& bench, EventStream& events) : bench_
     server_.new_task_queue = [] { return new httplib::ThreadPool(16); };
     server_.set_tcp_nodelay(true);
     server_.set_payload_max_length(kMaxBody);
-    // An idle connection is given up soon, so stopping never waits long for one.
+    // One request a connection: the server notices that it is stopping only between requests, so a
+    // page's idle connections would otherwise hold the shutdown up for their whole keep-alive time.
+    // Connecting again costs a page on this machine next to nothing.
+    server_.set_keep_alive_max_count(1);
     server_.set_keep_alive_timeout(1);
 #ifndef _WIN32
     // The library's default shares the port (SO_REUSEPORT), so a second workbench on a port in use would
@@ -194,7 +197,15 @@ void WorkbenchServer::routes() {
 }
 
 void WorkbenchServer::serveUntil(const std::function<bool()>& stop, const std::function<void()>& idle) {
-    listener_ = std::thread([this] { server_.listen_after_bind(); });
+    std::atomic<bool> listenerEnded{false};
+    listener_ = std::thread([this, &listenerEnded] {
+        server_.listen_after_bind();
+        listenerEnded = true;
+    });
+    // A stop before the server runs would be lost and leave it listening for good.
+    while (!server_.is_running() && !listenerEnded) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
     queue_.serveUntil(stop, idle);
     shutDown();
 }
@@ -238,10 +249,6 @@ int serveWorkbench(const std::string& library, const Site& site, const std::vect
     }
     bench.ready();
 
-    std::cout << "panel_host: the workbench is at http://" << hostPort(options.address, port) << "/"
-              << (options.watch ? " and follows rebuilds of " + library : std::string())
-              << " (Ctrl-C ends the run)" << std::endl;
-
     stopRequested = false;
     auto previousInt = std::signal(SIGINT, requestStop);
     auto previousTerm = std::signal(SIGTERM, requestStop);
@@ -249,6 +256,11 @@ int serveWorkbench(const std::string& library, const Site& site, const std::vect
     // A page that goes away mid-answer is the server's to notice, not a reason to end the run.
     auto previousPipe = std::signal(SIGPIPE, SIG_IGN);
 #endif
+    // Printed once Ctrl-C ends the run properly, so whoever waits for the address may stop it at once.
+    std::cout << "panel_host: the workbench is at http://" << hostPort(options.address, port) << "/"
+              << (options.watch ? " and follows rebuilds of " + library : std::string())
+              << " (Ctrl-C ends the run)" << std::endl;
+
     std::function<void()> idle;
     if (watch) {
         idle = [&] {
