@@ -91,6 +91,10 @@ def burst_and_devices(page):
 def restart_under_open_page(bench, page, args):
     """The page notices a server that went away and takes up a new one on the same address by itself."""
     port = bench.port
+    second = subprocess.run([args.panel_host, "--serve", "--port", str(port), args.library, args.site],
+                            capture_output=True, text=True, timeout=60)
+    check(second.returncode == 2 and "load_orvo_client_script" not in second.stdout,
+          f"a second workbench on the port is refused before its script starts:\n{second.stdout}{second.stderr}")
     check(bench.stop() == 0, "panel_host --serve ends with status 0:\n" + "".join(bench.output))
     page.wait_for("document.body.dataset.connected === 'false'", timeout=5)
     again = workbench_driver.Workbench(args.panel_host, args.library, args.site, port=port)

@@ -8,11 +8,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "action.h"
 #include "input_error.h"
+#include "library_watch.h"
 #include "scenario.h"
 #include "site.h"
 #include "workbench.h"
@@ -189,6 +193,37 @@ TEST(WorkbenchServer, AnyOtherListenAddressKeepsTheHostCheck) {
     }
     EXPECT_FALSE(isLoopbackAddress("0.0.0.0"));
     EXPECT_TRUE(isLoopbackAddress("127.0.0.2"));
+}
+
+TEST(LibraryWatch, TakesABuildOnlyOnceItHasStoppedChanging) {
+    std::string path = ::testing::TempDir() + "workbench_watch.so";
+    auto write = [&](const std::string& text) { std::ofstream(path, std::ios::binary) << text; };
+    write("build 1");
+    LibraryWatch watch(path);
+    struct Poll {
+        const char* change;  // written before the poll; nullptr: nothing
+        bool taken;
+    };
+    const Poll polls[] = {
+        {nullptr, false},          // the build it started with
+        {"build 2, half", false},  // still being written
+        {"build 2", false},        // still changing
+        {nullptr, true},           // steady: taken
+        {nullptr, false},          // taken once
+        {"", false},               // emptied for a rewrite
+        {"build 3", false},
+        {nullptr, true},
+    };
+    int at = 0;
+    for (const Poll& poll : polls) {
+        if (poll.change != nullptr) {
+            write(poll.change);
+            std::filesystem::last_write_time(
+                path, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(++at));
+        }
+        EXPECT_EQ(watch.settled(), poll.taken) << "poll " << &poll - polls;
+    }
+    std::filesystem::remove(path);
 }
 
 }  // namespace

@@ -77,7 +77,7 @@ class Workbench:
 
 
 class Page:
-    """The workbench page in a fresh headless Chromium profile under `profile_dir`."""
+    """The workbench page in a fresh headless Chromium profile under `profile_dir` (url None: none yet)."""
 
     def __init__(self, url, profile_dir):
         from selenium import webdriver
@@ -90,6 +90,11 @@ class Page:
                          "--disable-sync", "--window-size=1400,1100", f"--user-data-dir={profile_dir}"):
             options.add_argument(argument)
         self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        if url is not None:
+            self.open(url)
+
+    def open(self, url):
+        """Opens the workbench page and waits until it is drawn and settled."""
         self.driver.get(url)
         self.wait_idle()
 

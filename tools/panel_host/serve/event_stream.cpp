@@ -1,5 +1,7 @@
 #include "event_stream.h"
 
+#include <algorithm>
+
 void EventStream::line(const std::string& data) {
     std::lock_guard<std::mutex> lock(mutex_);
     lines_.push_back({++published_, data});

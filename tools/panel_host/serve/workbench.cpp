@@ -156,6 +156,58 @@ void Workbench::clearTranscript() {
     publishState();
 }
 
+size_t Workbench::replay(const std::vector<Step>& steps, std::optional<Runner>& old,
+                         std::ostringstream& oldOut) {
+    compare_ = old ? nlohmann::json{{"same", true}, {"steps", 0}} : nlohmann::json();
+    std::vector<std::string> newLines;
+    size_t played = 0;
+    for (const Step& step : steps) {
+        std::string refused;
+        newLines.clear();
+        capture_ = &newLines;
+        try {
+            playRecorded(step);
+        } catch (const InputError& error) {
+            refused = error.what();
+            say("refused", "   refused " + refused);
+        }
+        capture_ = nullptr;
+        if (old) {
+            oldOut.str("");
+            try {
+                old->run(step);
+            } catch (const InputError& error) {
+                oldOut << "   refused " << error.what() << "\n";
+            }
+            std::vector<std::string> oldLines = linesOf(oldOut.str());
+            if (oldLines != newLines) {
+                size_t at = 0;
+                while (at < oldLines.size() && at < newLines.size() && oldLines[at] == newLines[at]) {
+                    ++at;
+                }
+                compare_ = {{"same", false},
+                            {"steps", played},
+                            {"step", step.source},
+                            {"old", at < oldLines.size() ? oldLines[at] : "(nothing more)"},
+                            {"new", at < newLines.size() ? newLines[at] : "(nothing more)"},
+                            {"oldLines", oldLines},
+                            {"newLines", newLines}};
+                // Past the first difference the old build has nothing more to say.
+                old->finish();
+                old.reset();
+            }
+        }
+        if (!refused.empty()) {
+            break;  // the rest of the session is in what was saved
+        }
+        ++played;
+        if (old) {
+            compare_["steps"] = played;
+        }
+    }
+    return played;
+}
+
 void Workbench::reload() {
     std::string copy;
     std::unique_ptr<Runner> runner;
@@ -210,53 +262,7 @@ void Workbench::reload() {
     runner_->addListener(pageLog_);
     record_ = ScenarioRecord();
     actions_ = 0;
-    compare_ = old ? nlohmann::json{{"same", true}, {"steps", 0}} : nlohmann::json();
-    std::vector<std::string> newLines;
-    size_t played = 0;
-    for (const Step& step : steps) {
-        std::string refused;
-        newLines.clear();
-        capture_ = &newLines;
-        try {
-            playRecorded(step);
-        } catch (const InputError& error) {
-            refused = error.what();
-            say("refused", "   refused " + refused);
-        }
-        capture_ = nullptr;
-        if (old) {
-            oldOut.str("");
-            try {
-                old->run(step);
-            } catch (const InputError& error) {
-                oldOut << "   refused " << error.what() << "\n";
-            }
-            std::vector<std::string> oldLines = linesOf(oldOut.str());
-            if (oldLines != newLines) {
-                size_t at = 0;
-                while (at < oldLines.size() && at < newLines.size() && oldLines[at] == newLines[at]) {
-                    ++at;
-                }
-                compare_ = {{"same", false},
-                            {"steps", played},
-                            {"step", step.source},
-                            {"old", at < oldLines.size() ? oldLines[at] : "(nothing more)"},
-                            {"new", at < newLines.size() ? newLines[at] : "(nothing more)"},
-                            {"oldLines", oldLines},
-                            {"newLines", newLines}};
-                // Past the first difference the old build has nothing more to say.
-                old->finish();
-                old.reset();
-            }
-        }
-        if (!refused.empty()) {
-            break;  // the rest of the session is in what was saved
-        }
-        ++played;
-        if (old) {
-            compare_["steps"] = played;
-        }
-    }
+    size_t played = replay(steps, old, oldOut);
     if (old) {
         old->finish();
         old.reset();

@@ -91,6 +91,9 @@ private:
     void say(const std::string& kind, const std::string& line);
     void pageLine(const std::string& kind, const std::string& line);
     void learnFeeds(const LogEntry& entry);
+    // Plays `steps` on the live run and, until the first difference, on `old` (its transcript in
+    // `oldOut`), setting compare_. Stops at a step the live run refuses; returns the steps played.
+    size_t replay(const std::vector<Step>& steps, std::optional<Runner>& old, std::ostringstream& oldOut);
     // Plays `step` on the live run and records it.
     void playRecorded(const Step& step);
     void startFirst(const Step& step);
