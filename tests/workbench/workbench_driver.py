@@ -108,7 +108,8 @@ class Page:
         """Waits until the JavaScript expression `condition` holds on the page."""
         from selenium.webdriver.support.ui import WebDriverWait
 
-        WebDriverWait(self.driver, timeout).until(lambda driver: driver.execute_script("return " + condition))
+        WebDriverWait(self.driver, timeout, poll_frequency=0.02).until(
+            lambda driver: driver.execute_script("return " + condition))
 
     def js(self, script, *args):
         return self.driver.execute_script(script, *args)
