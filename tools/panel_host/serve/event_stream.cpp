@@ -52,10 +52,15 @@ bool EventStream::read(uint64_t& position, std::chrono::milliseconds wait, std::
     if (position < clearNumber_) {
         out += "event: clear\ndata: {}\n\n";
     }
+    // The lines go as one event, so a page that opens late takes in its backlog at one go.
+    std::string batch;
     for (const Line& line : lines_) {
         if (line.number > position && line.number <= upTo) {
-            out += "event: line\ndata: " + line.data + "\n\n";
+            batch += (batch.empty() ? "[" : ",") + line.data;
         }
+    }
+    if (!batch.empty()) {
+        out += "event: lines\ndata: " + batch + "]\n\n";
     }
     if (position < stateNumber_) {
         out += "event: state\ndata: " + state_ + "\n\n";

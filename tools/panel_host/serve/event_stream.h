@@ -1,5 +1,6 @@
-// EventStream: what the workbench pages are told, in order: the transcript's lines as they are written,
-// a new drawing of the host after every step, and "clear" when the transcript starts over.
+// EventStream: what the workbench pages are told, in order: the transcript's lines as they are written
+// (sent as "lines", a JSON array of each read's new lines), a new drawing of the host after every step
+// ("state"), and "clear" when the transcript starts over.
 //
 // The script's thread publishes; each page's Server-Sent Events connection reads from its own position
 // and waits for more. Readers are woken by a drawing, which ends every step, so a step's lines and its

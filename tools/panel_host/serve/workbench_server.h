@@ -1,8 +1,8 @@
 // WorkbenchServer: the workbench over HTTP, and serveWorkbench(), the `panel_host --serve` front end.
 //
 //   GET  /            the page (and /workbench.css, /workbench.js), embedded in the program
-//   GET  /events      Server-Sent Events: "line" for each transcript line, "state" for each new drawing,
-//                     "clear" when the transcript starts over
+//   GET  /events      Server-Sent Events: "lines" for new transcript lines, "state" for each new
+//                     drawing, "clear" when the transcript starts over
 //   GET  /state       the newest drawing, as JSON
 //   GET  /compare     what the last rebuild played differently (--watch), as JSON
 //   POST /action      one action as JSON (see action.h); 200, or 400 with what is wrong

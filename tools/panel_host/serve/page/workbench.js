@@ -1,6 +1,6 @@
 'use strict';
-// The workbench page. It draws the host as panel_host publishes it (Server-Sent Events: "line" for each
-// transcript line, "state" for each new drawing, "clear" when the transcript starts over) and posts
+// The workbench page. It draws the host as panel_host publishes it (Server-Sent Events: "lines" for the
+// transcript's new lines, "state" for each new drawing, "clear" when the transcript starts over) and posts
 // every click as one action (POST /action), which panel_host plays as a scenario step. The drawing
 // (host_state.cpp, workbench.cpp):
 //   {version, session, build, watching, buildProblem, compare, started, running, failures, errors,
@@ -421,7 +421,9 @@ function listen() {
     connected(true);
     clearLines();
   });
-  events.addEventListener('line', (event) => queueLine(JSON.parse(event.data)));
+  events.addEventListener('lines', (event) => {
+    for (const line of JSON.parse(event.data)) queueLine(line);
+  });
   events.addEventListener('clear', clearLines);
   events.addEventListener('state', (event) => {
     const state = JSON.parse(event.data);
