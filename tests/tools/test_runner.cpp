@@ -333,3 +333,10 @@ TEST(HostRun, ALayoutBaseWithADriveLetterIsNotTakenAsRelativeToTheSite) {
 #endif
 
 }  // namespace
+
+TEST(HostRun, TheDrawingShowsWhatTheScriptSetWithTP) {
+    Played run = play("press Send value=TP 'text=ON' '1' 'Keep'\nshow\n");
+    EXPECT_EQ(run.errors, 0) << run.transcript;
+    EXPECT_NE(run.transcript.find("Keep:      button, enabled\n             set: text=ON\n"), std::string::npos)
+        << run.transcript;
+}

@@ -1,10 +1,8 @@
-#include "answer_ledger.h"
+#include "hand_back_rule.h"
 
 #include <cstring>
 
-#include "text.h"
-
-char* AnswerLedger::give(const std::string& text, const std::string& command) {
+char* HandBackRule::give(const std::string& text, const std::string& command) {
     std::unique_ptr<char[]> block(new char[text.size() + 1]);
     std::memcpy(block.get(), text.c_str(), text.size() + 1);
     char* pointer = block.get();
@@ -16,41 +14,36 @@ char* AnswerLedger::give(const std::string& text, const std::string& command) {
     return pointer;
 }
 
-AnswerLedger::HandBack AnswerLedger::handBack(const void* data) {
+HandBackRule::HandBack HandBackRule::handBack(const void* data) {
     HandBack result;
     if (data == nullptr) {
-        result.known = true;
         return result;
     }
     auto again = back_.find(data);
     if (again != back_.end()) {
-        result.known = true;
+        result.fault = Fault::Twice;
         result.text = again->second.text.get();
-        result.fault = Fault::HandedBackTwice;
-        result.problem = "the answer " + quotedText(result.text) + " to " + again->second.command +
-                         " was handed back twice";
+        result.command = again->second.command;
         return result;
     }
     for (Entries* entries : {&out_, &late_}) {
         auto found = entries->find(data);
         if (found != entries->end()) {
-            result.known = true;
             result.text = found->second.text.get();
+            result.command = found->second.command;
             back_.insert(entries->extract(found));
             return result;
         }
     }
-    result.fault = Fault::ForeignHandBack;
-    result.problem = "the script handed back a text this host never gave it";
+    result.fault = Fault::Foreign;
     return result;
 }
 
-std::vector<std::string> AnswerLedger::overdue(const std::string& when) {
-    std::vector<std::string> faults;
-    for (auto& item : out_) {
-        faults.push_back("the answer " + quotedText(item.second.text.get()) + " to " + item.second.command +
-                         " was not handed back " + when);
+std::vector<HandBackRule::Answer> HandBackRule::overdue() {
+    std::vector<Answer> due;
+    for (const auto& item : out_) {
+        due.push_back(Answer{item.second.text.get(), item.second.command});
     }
     late_.merge(out_);
-    return faults;
+    return due;
 }
