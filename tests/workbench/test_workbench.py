@@ -149,6 +149,19 @@ def watch_rebuilds(args, scratch):
             saved = bench.get("/scenario")
             check(saved.count("press Mark") == 1 and "cell.0.0=before" in saved,
                   "the saved session is the new build's:\n" + saved)
+
+            page.driver.find_element("id", "stop").click()
+            page.wait_idle()
+            check("has stopped" in page.js("return document.getElementById('run-state').textContent"),
+                  "the header says the script has stopped")
+            page.driver.find_element("id", "clear").click()
+            page.wait_for("document.querySelectorAll('#transcript li').length === 0")
+            page.driver.find_element("id", "new-session").click()
+            page.wait_idle()
+            check("script running" in page.js("return document.getElementById('run-state').textContent"),
+                  "a new session starts the script again")
+            saved = bench.get("/scenario")
+            check("press Mark" not in saved and "\nstart\n" in saved, "and its session is empty:\n" + saved)
         finally:
             page.close()
     finally:
