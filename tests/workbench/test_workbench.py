@@ -110,6 +110,28 @@ def restart_under_open_page(bench, page, args):
         check(again.stop() == 0, "the second panel_host ends with status 0:\n" + "".join(again.output))
 
 
+def listen_elsewhere(args):
+    """Another address than loopback: a warning, and the Host check stays on."""
+    import urllib.error
+    import urllib.request
+
+    bench = workbench_driver.Workbench(args.panel_host, args.library, args.site, listen="0.0.0.0")
+    try:
+        check(any("any machine that can reach" in line for line in bench.output),
+              "listening beyond this machine is warned about:\n" + "".join(bench.output))
+        url = f"http://127.0.0.1:{bench.port}/state"
+        for host, status in ((f"LOCALHOST:{bench.port}", 200), (f"0.0.0.0:{bench.port}", 200),
+                             (f"elsewhere.example:{bench.port}", 403)):
+            try:
+                with urllib.request.urlopen(urllib.request.Request(url, headers={"Host": host}), timeout=30) as r:
+                    got = r.status
+            except urllib.error.HTTPError as error:
+                got = error.code
+            check(got == status, f"Host {host} answers {status}, not {got}")
+    finally:
+        check(bench.stop() == 0, "panel_host --listen 0.0.0.0 ends with status 0:\n" + "".join(bench.output))
+
+
 def watch_rebuilds(args, scratch):
     """--watch: the module rebuilt to a variant that draws differently, a broken build, and back again."""
     before, after = args.variants
@@ -202,6 +224,7 @@ def main():
         finally:
             status = bench.stop()
         check(status == 0, f"panel_host --serve ends with status 0, not {status}:\n" + "".join(bench.output))
+        listen_elsewhere(args)
         watch_rebuilds(args, scratch)
 
         scenario = os.path.join(scratch, "session.scenario")
