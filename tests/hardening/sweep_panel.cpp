@@ -14,13 +14,31 @@ intptr_t SweepHost::request(void* data, int32_t kind) {
     return RecordingHost::request(data, kind);
 }
 
-SweepPanel::SweepPanel(const Site& s) : site(s) {
-    host.answer("SD 'ZaD SDI Router'", "3 0");
-    host.answer("SD 'DAZ Tally Infodriver'", "7 0");
-    host.answer("TG '1' 'Mixer' 'selectedindex'", "selectedindex=2");
-    host.answerPrefix("RN 3 1 ", "Camera|12" + site.namePad);
+namespace {
+
+std::unique_ptr<SweepHost> siteHost(const Site& site) {
+    auto host = std::make_unique<SweepHost>();
+    host->answer("SD 'ZaD SDI Router'", "3 0");
+    host->answer("SD 'DAZ Tally Infodriver'", "7 0");
+    host->answer("TG '1' 'Mixer' 'selectedindex'", "selectedindex=2");
+    host->answerPrefix("RN 3 1 ", "Camera|12" + site.namePad);
+    return host;
+}
+
+}  // namespace
+
+SweepPanel::SweepPanel(const Site& s) : site(s), host_(siteHost(s)) {
     answers_.reserve(64);
     answerTexts_.reserve(64);
+}
+
+std::vector<std::string> SweepPanel::contractBreaches() const {
+    std::vector<std::string> all = earlierBreaches_;
+    all.insert(all.end(), host_->contractBreaches().begin(), host_->contractBreaches().end());
+    if (host_->outstanding() != 0) {
+        all.push_back(std::to_string(host_->outstanding()) + " answer(s) never handed back");
+    }
+    return all;
 }
 
 SweepPanel::~SweepPanel() {
@@ -28,8 +46,15 @@ SweepPanel::~SweepPanel() {
 }
 
 bool SweepPanel::create() {
+    if (hostUsed_) {
+        failing_allocator::Pause pause;
+        destroy();
+        earlierBreaches_ = contractBreaches();
+        host_ = siteHost(site);
+    }
+    hostUsed_ = true;
     try {
-        panel_ = load_orvo_client_script(&host, site.basePath.c_str());
+        panel_ = load_orvo_client_script(host_.get(), site.basePath.c_str());
     } catch (...) {
         ++escapes_;
         panel_ = nullptr;
