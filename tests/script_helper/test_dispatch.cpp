@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "counting_allocator.h"
 #include "orvo_event_kind.h"
 #include "orvo_host_records.h"
 #include "recording_host.h"
@@ -163,12 +164,15 @@ TEST(Dispatch, ManyHeldAnswersAreTakenBackInAnyOrder) {
 }
 
 TEST(Dispatch, AnswersNeverHandedBackAreFreedWithTheScript) {
-    // Checked by the leak checkers that run this suite: nothing may be left behind.
+    const int64_t liveBefore = orvo_test::blocksLive;
     auto* script = new TestScript(nullptr, "");
     script->answer = "kept";
     char request[] = "q";
     ASSERT_NE(script->notify(request, orvo_event_parent), nullptr);
+    ASSERT_NE(script->notify(request, orvo_event_parent), nullptr);
+    ASSERT_GT(orvo_test::blocksLive, liveBefore);
     delete script;
+    EXPECT_EQ(orvo_test::blocksLive, liveBefore);
 }
 
 TEST(Dispatch, FailureInsideAHandlerDropsOnlyThatEvent) {
