@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "counting_allocator.h"
 #include "orvo_string.h"
@@ -534,7 +535,7 @@ TEST(OrvoStringAppend, AppendsTextsAndStringsAcrossTheInlineBoundary) {
         std::string start;
         std::string added;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"", ""},
         {"abc", ""},
         {"", "abc"},
@@ -545,7 +546,16 @@ TEST(OrvoStringAppend, AppendsTextsAndStringsAcrossTheInlineBoundary) {
         {letters(40), letters(40)},
         {letters(100), letters(100)},
     };
+    // A string grows by doubling, or to the whole text when that is more: results one under, at and one
+    // over twice the room of an inline and of a heap string.
+    for (const int start : {0, 1, kInline, kInline + 1, 100}) {
+        const int room = start > kInline ? start : kInline;
+        for (const int over : {-1, 0, 1}) {
+            cases.push_back({letters(start), letters(2 * room - start + over)});
+        }
+    }
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.start.size()) + " + " + std::to_string(c.added.size()));
         orvo_string byText(c.start.c_str());
         byText += c.added.c_str();
         EXPECT_EQ(std::string(byText.c_str()), c.start + c.added);
