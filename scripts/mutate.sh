@@ -11,7 +11,7 @@
 # run brings over only the files that changed, and a mutant rebuilds only what its file reaches. The
 # build is -O0 with AddressSanitizer and UndefinedBehaviorSanitizer, as the hardening step runs the
 # suite, so a write one past a buffer counts as a failure. A mutant's run stops at the first suite that
-# fails; a suite that runs longer than MUTATE_TIMEOUT seconds (default 60) is stopped and counts as
+# fails; a suite that runs longer than MUTATE_TIMEOUT seconds (default 30) is stopped and counts as
 # failed (a mutant that makes the library loop forever is killed that way).
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,7 +20,7 @@ pattern="${1:-}"
 scratch="$root/build/mutate"
 src="$scratch/src"
 build="$scratch/build"
-limit="${MUTATE_TIMEOUT:-60}"
+limit="${MUTATE_TIMEOUT:-30}"
 jobs="$(nproc)"
 log="$scratch/logs"
 
