@@ -61,11 +61,13 @@ struct Played {
     std::string transcript;
     int errors = 0;
     int failures = 0;
+    std::vector<Fault> faults;  // the rule of each ERROR, in order
 };
 
 Played play(const std::string& scenario) {
     std::ostringstream out;
     Transcript transcript(out);
+    Played played;
     {
         Runner runner(testSite(), PANEL_HOST_TEST_PANEL, transcript);
         std::istringstream in(scenario);
@@ -73,8 +75,14 @@ Played play(const std::string& scenario) {
             runner.run(step);
         }
         runner.finish();
+        played.errors = runner.record().errors();
+        played.failures = runner.record().failures();
+        for (const RunRecord::Breach& breach : runner.record().breaches()) {
+            played.faults.push_back(breach.fault);
+        }
     }
-    return {out.str(), transcript.errors(), transcript.failures()};
+    played.transcript = out.str();
+    return played;
 }
 
 std::string stepError(const std::string& scenario) {
@@ -107,27 +115,34 @@ TEST(HostRun, AWellBehavedScriptKeepsTheContract) {
         << run.transcript;
 }
 
-TEST(HostRun, ContractFaultsAreErrorsInTheTranscript) {
+TEST(HostRun, ContractFaultsAreErrorsWithTheirRule) {
     struct Case {
         const char* scenario;
         const char* error;
+        Fault fault;
     };
     const Case cases[] = {
         {"press Keep value=SD 'Router'\n",
          "ERROR   the answer \"3 1\" to SD 'Router' was not handed back before the call into the script "
-         "returned"},
-        {"press Twice value=SD 'Router'\n",
-         "ERROR   the answer \"3 1\" to SD 'Router' was handed back twice"},
-        {"press Foreign\n", "ERROR   the script handed back a text this host never gave it"},
-        {"press Mute\n", "ERROR   the script ended without sending AS"},
-        {"press Send value=IP 7 1 x\n", "ERROR   malformed command: IP: field \"x\" is not a number"},
-        {"press Send value=HELLO\n", "ERROR   malformed command: unknown command word \"HELLO\""},
-        {"press Send value=AS\n", "ERROR   a command after AS, which must be the script's last"},
+         "returned",
+         Fault::AnswerNotHandedBack},
+        {"press Twice value=SD 'Router'\n", "ERROR   the answer \"3 1\" to SD 'Router' was handed back twice",
+         Fault::HandedBackTwice},
+        {"press Foreign\n", "ERROR   the script handed back a text this host never gave it",
+         Fault::ForeignHandBack},
+        {"press Mute\n", "ERROR   the script ended without sending AS", Fault::NoClosingCommand},
+        {"press Send value=IP 7 1 x\n", "ERROR   malformed command: IP: field \"x\" is not a number",
+         Fault::MalformedCommand},
+        {"press Send value=HELLO\n", "ERROR   malformed command: unknown command word \"HELLO\"",
+         Fault::MalformedCommand},
+        {"press Send value=AS\n", "ERROR   a command after AS, which must be the script's last",
+         Fault::CommandAfterClose},
     };
     for (const Case& c : cases) {
         Played run = play(c.scenario);
         EXPECT_EQ(run.errors, 1) << c.scenario << run.transcript;
         EXPECT_NE(run.transcript.find(c.error), std::string::npos) << c.scenario << run.transcript;
+        EXPECT_EQ(run.faults, std::vector<Fault>{c.fault}) << c.scenario;
     }
 }
 
@@ -318,3 +333,10 @@ TEST(HostRun, ALayoutBaseWithADriveLetterIsNotTakenAsRelativeToTheSite) {
 #endif
 
 }  // namespace
+
+TEST(HostRun, TheDrawingShowsWhatTheScriptSetWithTP) {
+    Played run = play("press Send value=TP 'text=ON' '1' 'Keep'\nshow\n");
+    EXPECT_EQ(run.errors, 0) << run.transcript;
+    EXPECT_NE(run.transcript.find("Keep:      button, enabled\n             set: text=ON\n"), std::string::npos)
+        << run.transcript;
+}

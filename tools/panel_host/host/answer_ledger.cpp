@@ -26,8 +26,9 @@ AnswerLedger::HandBack AnswerLedger::handBack(const void* data) {
     if (again != back_.end()) {
         result.known = true;
         result.text = again->second.text.get();
-        result.fault = "the answer " + quotedText(result.text) + " to " + again->second.command +
-                       " was handed back twice";
+        result.fault = Fault::HandedBackTwice;
+        result.problem = "the answer " + quotedText(result.text) + " to " + again->second.command +
+                         " was handed back twice";
         return result;
     }
     for (Entries* entries : {&out_, &late_}) {
@@ -39,7 +40,8 @@ AnswerLedger::HandBack AnswerLedger::handBack(const void* data) {
             return result;
         }
     }
-    result.fault = "the script handed back a text this host never gave it";
+    result.fault = Fault::ForeignHandBack;
+    result.problem = "the script handed back a text this host never gave it";
     return result;
 }
 

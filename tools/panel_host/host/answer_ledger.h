@@ -6,13 +6,15 @@
 // script ends (callEnded()), so that a second hand-back within the call is recognised rather than
 // mistaken for a newer answer at a reused address; then it is freed. Each command, answer and hand-back
 // costs O(log n) in the answers out, however long the run: nothing walks the answers already settled.
-// The ledger only reports: every fault comes back as a message for the transcript.
+// The ledger only reports: every fault comes back as a message, and a hand-back's with its rule.
 #pragma once
 
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "host_log.h"
 
 class AnswerLedger {
 public:
@@ -22,7 +24,8 @@ public:
     struct HandBack {
         bool known = false;  // the pointer is one this ledger gave out (or null)
         std::string text;    // the answer's text, when known
-        std::string fault;   // "" when the hand-back was in order
+        Fault fault = Fault::None;
+        std::string problem;  // "" when the hand-back was in order
     };
     // A kind-5 request. A null pointer is in order (readName hands one back after a null answer).
     HandBack handBack(const void* data);

@@ -10,6 +10,15 @@ Control::Control(const ControlDecl& decl, std::string* problem)
             *problem = note;
         }
     }
+    declaring_ = false;
+}
+
+std::map<std::string, std::string> Control::scriptParams() const {
+    std::map<std::string, std::string> out;
+    for (const std::string& name : setByScript_) {
+        out[name] = params_.at(name);
+    }
+    return out;
 }
 
 std::string Control::put(const std::string& text) {
@@ -20,6 +29,9 @@ std::string Control::put(const std::string& text) {
             return "";
         }
         params_["text"] = text;
+        if (!declaring_) {
+            setByScript_.insert("text");
+        }
         return "";
     }
     std::string name = text.substr(0, equals);
@@ -39,6 +51,9 @@ std::string Control::put(const std::string& text) {
         return id_ + ": enabled is set with CE and CD, not TP; ignored";
     }
     params_[name] = value;
+    if (!declaring_) {
+        setByScript_.insert(name);
+    }
     return "";
 }
 
@@ -82,6 +97,9 @@ std::string Control::putListParam(const std::string& name, const std::string& va
         return id_ + ": enabled is set with CE and CD, not TP; ignored";
     }
     params_[name] = value;
+    if (!declaring_) {
+        setByScript_.insert(name);
+    }
     return "";
 }
 

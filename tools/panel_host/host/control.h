@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -43,6 +44,8 @@ public:
     void select(int32_t index) { selected_ = index; }
     int32_t pickedIndex() const { return picked_; }
     void pick(int32_t index) { picked_ = index; }
+    // The parameters the script set with TP (not those the layout declared), by name.
+    std::map<std::string, std::string> scriptParams() const;
 
 private:
     std::string putListParam(const std::string& name, const std::string& value);
@@ -51,6 +54,8 @@ private:
     ControlKind kind_;
     bool enabled_;
     std::map<std::string, std::string> params_;
+    std::set<std::string> setByScript_;  // names in params_ that a TP set
+    bool declaring_ = true;              // the layout's parameters are being put
     std::vector<std::string> columns_;
     std::vector<std::vector<std::string>> rows_;
     int32_t selected_ = -1;

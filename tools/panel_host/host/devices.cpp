@@ -110,3 +110,18 @@ std::string Devices::slotText(int32_t device, int32_t slot) const {
     auto text = driver->second.slots.find(slot);
     return text == driver->second.slots.end() ? "" : text->second;
 }
+
+std::vector<Devices::SlotRange> Devices::registeredRanges() const {
+    std::vector<SlotRange> out;
+    for (const auto& entry : registrations_) {
+        for (const auto& range : entry.second) {
+            out.push_back({entry.first, range.first, range.second});
+        }
+    }
+    return out;
+}
+
+bool Devices::silent(int32_t device, int32_t slot) const {
+    auto driver = drivers_.find(device);
+    return driver != drivers_.end() && driver->second.silent.count(slot) != 0;
+}

@@ -58,6 +58,19 @@ public:
     bool registered(int32_t device, int32_t slot) const;
     std::string slotText(int32_t device, int32_t slot) const;
 
+    // --- Read-only views for the front ends ----------------------------------------------------------
+    struct SlotRange {
+        int32_t device;
+        int32_t first;
+        int32_t last;
+    };
+    // The script's registrations, by device and then in the order it made them.
+    std::vector<SlotRange> registeredRanges() const;
+    // Whether the slot has stopped reporting (a silent step, or the site's "silent").
+    bool silent(int32_t device, int32_t slot) const;
+    // The information drivers and their silent slots, by device.
+    const std::map<int32_t, SiteInfoDriver>& infoDrivers() const { return drivers_; }
+
 private:
     std::map<std::string, SiteInstance> instances_;
     std::map<std::pair<int32_t, int32_t>, SiteDatabase> databases_;

@@ -7,19 +7,20 @@
 #include "orvo_event_kind.h"
 #include "text.h"
 
-EmulatedHost::EmulatedHost(const Site& site, Transcript& transcript)
-    : transcript_(transcript), siteDir_(site.siteDir), basePath_(site.basePath), devices_(site) {}
+EmulatedHost::EmulatedHost(const Site& site, HostLog& log)
+    : log_(log), siteDir_(site.siteDir), basePath_(site.basePath), devices_(site) {}
 
 void EmulatedHost::reserved() {
     // A call through the first slot means the script's idea of the host object's table is wrong.
-    transcript_.error("the script called the host object's first slot, which a script never calls");
+    error(Fault::FirstSlotCalled,
+          "the script called the host object's first slot, which a script never calls");
 }
 
 void EmulatedHost::pullDebug() {
     if (capture_ != nullptr) {
         std::string text = capture_->drain();
         if (!text.empty()) {
-            transcript_.debugText(text);
+            host_log::debugText(log_, text);
         }
     }
 }
@@ -35,7 +36,7 @@ void EmulatedHost::endOfCall() {
     calling_ = false;
     pullDebug();
     for (const std::string& fault : ledger_.overdue("before the call into the script returned")) {
-        transcript_.error(fault);
+        error(Fault::AnswerNotHandedBack, fault);
     }
     ledger_.callEnded();
 }
@@ -97,17 +98,17 @@ intptr_t EmulatedHost::request(void* data, int32_t kind) {
         }
         pullDebug();
         if (std::this_thread::get_id() != callThread_) {
-            transcript_.error("a request " + describeRequest(data, kind) +
-                              " from a thread other than the one the host called the script on");
+            error(Fault::OtherThread, "a request " + describeRequest(data, kind) +
+                                          " from a thread other than the one the host called the script on");
         }
         intptr_t result = carryOut(data, kind);
         // What the script did so far is on record should it never return.
-        transcript_.flush();
+        log_.sync();
         return result;
-    } catch (const std::exception& error) {
-        transcript_.error(std::string("the host failed on this request: ") + error.what());
+    } catch (const std::exception& failure) {
+        error(Fault::HostFailed, std::string("the host failed on this request: ") + failure.what());
     } catch (...) {
-        transcript_.error("the host failed on this request");
+        error(Fault::HostFailed, "the host failed on this request");
     }
     return 0;
 }
@@ -116,38 +117,46 @@ intptr_t EmulatedHost::carryOut(void* data, int32_t kind) {
     {
         if (kind == orvo_request_release) {
             AnswerLedger::HandBack back = ledger_.handBack(data);
-            if (!back.fault.empty()) {
-                transcript_.error(back.fault);
+            if (back.fault != Fault::None) {
+                error(back.fault, back.problem);
             } else {
-                transcript_.back(data == nullptr ? std::nullopt : std::optional<std::string>(back.text));
+                LogEntry entry;
+                entry.tag = LogTag::Back;
+                entry.text = back.text;
+                entry.absent = data == nullptr;
+                log_.write(entry);
             }
             return 0;
         }
         if (kind != orvo_request_command) {
-            transcript_.error("request of kind " + std::to_string(kind) + "; the host knows kinds 0 and 5");
+            error(Fault::UnknownRequestKind,
+                  "request of kind " + std::to_string(kind) + "; the host knows kinds 0 and 5");
             return 0;
         }
         if (data == nullptr) {
-            transcript_.error("a command request without a command text");
+            error(Fault::CommandWithoutText, "a command request without a command text");
             return 0;
         }
         for (const std::string& fault : ledger_.overdue("before the next command")) {
-            transcript_.error(fault);
+            error(Fault::AnswerNotHandedBack, fault);
         }
         return command(static_cast<const char*>(data));
     }
 }
 
 intptr_t EmulatedHost::command(const std::string& text) {
-    transcript_.sent(text);
+    LogEntry sent;
+    sent.tag = LogTag::Sent;
+    sent.text = text;
+    log_.write(sent);
     if (closed_) {
-        transcript_.error("a command after AS, which must be the script's last");
+        error(Fault::CommandAfterClose, "a command after AS, which must be the script's last");
     }
     HostCommand parsed;
     try {
         parsed = parseHostCommand(text);
-    } catch (const CommandError& error) {
-        transcript_.error(std::string("malformed command: ") + error.what());
+    } catch (const CommandError& malformed) {
+        error(Fault::MalformedCommand, std::string("malformed command: ") + malformed.what());
         return 0;
     }
     return execute(parsed, text);
@@ -170,19 +179,25 @@ Control* EmulatedHost::control(const std::string& word, const std::string& panel
                                const std::string& controlId) {
     Panel* panel = panels_.find(panelId);
     if (panel == nullptr) {
-        transcript_.note(word + ": panel " + quotedText(panelId) + " is not loaded; ignored");
+        note(word + ": panel " + quotedText(panelId) + " is not loaded; ignored");
         return nullptr;
     }
     Control* found = panel->find(controlId);
     if (found == nullptr) {
-        transcript_.note(word + ": panel " + quotedText(panelId) + " has no control " +
-                         quotedText(controlId) + "; ignored");
+        note(word + ": panel " + quotedText(panelId) + " has no control " + quotedText(controlId) +
+             "; ignored");
     }
     return found;
 }
 
 intptr_t EmulatedHost::giveAnswer(const std::optional<std::string>& answer, const std::string& command) {
-    transcript_.answer(answer);
+    LogEntry entry;
+    entry.tag = LogTag::Answer;
+    entry.absent = !answer;
+    if (answer) {
+        entry.text = *answer;
+    }
+    log_.write(entry);
     if (!answer) {
         return 0;
     }
@@ -193,8 +208,8 @@ intptr_t EmulatedHost::layout(const HostCommand& command, bool show) {
     const std::string& panelId = command.texts[0];
     const std::string& file = command.texts[1];
     if (command.texts.size() == 3) {
-        transcript_.note(command.word + ": the extra field " + quotedText(command.texts[2]) +
-                         " means nothing to this host");
+        note(command.word + ": the extra field " + quotedText(command.texts[2]) +
+             " means nothing to this host");
     }
     std::string problem;
     try {
@@ -206,11 +221,11 @@ intptr_t EmulatedHost::layout(const HostCommand& command, bool show) {
         problem = error.what();
     }
     if (!problem.empty()) {
-        transcript_.note(command.word + " refused: " + problem);
-        transcript_.result("0");
+        note(command.word + " refused: " + problem);
+        result("0");
         return 0;
     }
-    transcript_.result("1");
+    result("1");
     return 1;
 }
 
@@ -231,7 +246,7 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
         if (Control* c = control(word, t[1], t[2])) {
             std::string note = c->put(t[0]);
             if (!note.empty()) {
-                transcript_.note("TP: " + note);
+                this->note("TP: " + note);
             }
         }
         return 0;
@@ -241,7 +256,7 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
         if (Control* c = control(word, t[0], t[1])) {
             std::optional<std::string> value = c->get(t[2]);
             if (!value) {
-                transcript_.note("TG: " + t[1] + " has no parameter " + quotedText(t[2]));
+                note("TG: " + t[1] + " has no parameter " + quotedText(t[2]));
             } else {
                 answer = t[2] == "all" ? *value : t[2] + "=" + *value;
             }
@@ -252,7 +267,7 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
         std::optional<std::string> answer;
         Panel* panel = panels_.find(t[0]);
         if (panel == nullptr) {
-            transcript_.note("XI: panel " + quotedText(t[0]) + " is not loaded");
+            note("XI: panel " + quotedText(t[0]) + " is not loaded");
         } else {
             std::string ids;
             for (const Control& c : panel->controls) {
@@ -274,11 +289,10 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
     }
     if (word == "IR") {
         if (n[1] > n[2]) {
-            transcript_.error("IR: the range " + std::to_string(n[1]) + " to " + std::to_string(n[2]) +
-                              " is empty; nothing registered");
+            error(Fault::EmptyRange, "IR: the range " + std::to_string(n[1]) + " to " + std::to_string(n[2]) +
+                                         " is empty; nothing registered");
         } else if (!devices_.isInfoDriver(n[0])) {
-            transcript_.note("IR: device " + std::to_string(n[0]) +
-                             " is not an information driver; nothing registered");
+            note("IR: device " + std::to_string(n[0]) + " is not an information driver; nothing registered");
         } else {
             devices_.registerSlots(n[0], n[1], n[2], command.add);
         }
@@ -290,13 +304,12 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
     }
     if (word == "IP") {
         if (!devices_.isInfoDriver(n[0])) {
-            transcript_.note("IP: device " + std::to_string(n[0]) +
-                             " is not an information driver; nothing polled");
+            note("IP: device " + std::to_string(n[0]) + " is not an information driver; nothing polled");
             return 0;
         }
         std::string problem = devices_.pollProblem(n[0], n[1], n[2]);
         if (!problem.empty()) {
-            transcript_.error("IP: " + problem + "; nothing polled");
+            error(Fault::PollRefused, "IP: " + problem + "; nothing polled");
             return 0;
         }
         std::vector<Revertive> revertives = devices_.poll(n[0], n[1], n[2]);
@@ -305,8 +318,7 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
     }
     if (word == "IW") {
         if (!devices_.isInfoDriver(n[0])) {
-            transcript_.note("IW: device " + std::to_string(n[0]) +
-                             " is not an information driver; nothing written");
+            note("IW: device " + std::to_string(n[0]) + " is not an information driver; nothing written");
             return 0;
         }
         std::optional<Revertive> revertive = devices_.write(n[0], n[1], t[0]);
@@ -319,10 +331,10 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
         if (n.size() == 1) {
             timers_.stop(n[0]);
         } else if (n[1] == 0) {
-            transcript_.error("ET: interval 0; a script stops a timer with ET " + std::to_string(n[0]) +
-                              " alone");
+            error(Fault::ZeroInterval,
+                  "ET: interval 0; a script stops a timer with ET " + std::to_string(n[0]) + " alone");
         } else if (n[1] < 0) {
-            transcript_.note("ET: interval " + std::to_string(n[1]) + " is not positive; ignored");
+            note("ET: interval " + std::to_string(n[1]) + " is not positive; ignored");
         } else {
             timers_.start(n[0], n[1]);
         }
@@ -330,9 +342,9 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
     }
     if (word == "AS") {
         closed_ = true;
-        transcript_.note("AS: the script's last word");
+        note("AS: the script's last word");
         return 0;
     }
-    transcript_.error("the host has no handler for " + word);
+    error(Fault::UnknownCommand, "the host has no handler for " + word);
     return 0;
 }

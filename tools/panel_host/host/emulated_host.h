@@ -1,11 +1,11 @@
 // EmulatedHost: the host object the script talks to, playing the real host's side of every command.
 //
-// request() takes each command text, writes it to the transcript and carries it out against the host's
+// request() takes each command text, reports it to the host log and carries it out against the host's
 // model: the panels and their controls, the devices, the timers. Answers it hands the script come from
 // the answer ledger, which checks every hand-back. Revertives that IP and IW bring are queued, never
 // delivered from inside request(); the runner delivers them when the script is idle, as a real host
-// does. A command the host cannot make sense of is a fault of the script: an ERROR line, and the host
-// carries on. The host owns its model; it does not own the transcript or the debug capture.
+// does. A command the host cannot make sense of is a fault of the script: an ERROR with its rule, and the
+// host carries on. The host owns its model; it does not own the log or the debug capture.
 //
 // Requests are serialised by a lock, so a script that calls from a thread of its own cannot corrupt the
 // host; such a request is an ERROR. A request while no call into the script is in progress (from a
@@ -25,15 +25,15 @@
 #include "debug_capture.h"
 #include "devices.h"
 #include "host_command.h"
+#include "host_log.h"
 #include "orvo_host.h"
 #include "panels.h"
 #include "site.h"
 #include "timers.h"
-#include "transcript.h"
 
 class EmulatedHost final : public orvo_host {
 public:
-    EmulatedHost(const Site& site, Transcript& transcript);
+    EmulatedHost(const Site& site, HostLog& log);
 
     void reserved() override;
     intptr_t request(void* data, int32_t kind) override;
@@ -46,7 +46,8 @@ public:
     // back, which were due by now.
     void endOfCall();
 
-    // Requests that came while no call into the script was in progress, as ERROR texts; emptied.
+    // Requests that came while no call into the script was in progress, as ERROR texts
+    // (Fault::OutsideCall); emptied.
     std::vector<std::string> takeStrayRequests();
     // The message of a layout file that exists but could not be read, or ""; emptied.
     std::string takeInputFault();
@@ -63,6 +64,9 @@ public:
     Panels& panels() { return panels_; }
     Devices& devices() { return devices_; }
     Timers& timers() { return timers_; }
+    const Panels& panels() const { return panels_; }
+    const Devices& devices() const { return devices_; }
+    const Timers& timers() const { return timers_; }
     const std::string& basePath() const { return basePath_; }
 
 private:
@@ -75,7 +79,16 @@ private:
     Control* control(const std::string& word, const std::string& panelId, const std::string& controlId);
     std::string resolve(const std::string& file) const;
 
-    Transcript& transcript_;
+    void error(Fault fault, const std::string& text) { host_log::error(log_, fault, text); }
+    void note(const std::string& text) { host_log::note(log_, text); }
+    void result(const std::string& text) {
+        LogEntry entry;
+        entry.tag = LogTag::Result;
+        entry.text = text;
+        log_.write(entry);
+    }
+
+    HostLog& log_;
     DebugCapture* capture_ = nullptr;
     std::string siteDir_;
     std::string basePath_;

@@ -37,8 +37,8 @@ void destroy(orvo_client_callback* script) {
 
 }  // namespace
 
-ScriptSession::ScriptSession(const PanelLibrary& library, EmulatedHost& host, Transcript& transcript)
-    : library_(library), host_(host), transcript_(transcript) {
+ScriptSession::ScriptSession(const PanelLibrary& library, EmulatedHost& host, HostLog& log)
+    : library_(library), host_(host), log_(log) {
     host_.setDebugCapture(&capture_);
 }
 
@@ -48,7 +48,7 @@ ScriptSession::~ScriptSession() {
 }
 
 void ScriptSession::beginCall(const std::string& call) {
-    transcript_.flush();
+    log_.sync();
     host_.beginCall();
     call_guard::enter(call);
     capture_.begin();
@@ -67,12 +67,12 @@ bool ScriptSession::start(const std::string& basePath) {
     } catch (...) {
         script_ = nullptr;
         endCall();
-        transcript_.error("the export threw an exception into the host");
+        host_log::error(log_, Fault::ExportThrew, "the export threw an exception into the host");
         return false;
     }
     endCall();
     if (script_ == nullptr) {
-        transcript_.error("the export returned no script object");
+        host_log::error(log_, Fault::NoScript, "the export returned no script object");
         return false;
     }
     return true;
@@ -88,13 +88,14 @@ char* ScriptSession::notify(void* data, int32_t kind) {
         result = script_->notify(data, kind);
     } catch (...) {
         endCall();
-        transcript_.error("notify threw an exception into the host");
+        host_log::error(log_, Fault::NotifyThrew, "notify threw an exception into the host");
         return nullptr;
     }
     endCall();
     if (result != nullptr && kind != orvo_event_parent) {
-        transcript_.error("notify of kind " + std::to_string(kind) +
-                          " returned a text; only a parent request (kind 3) may");
+        host_log::error(log_, Fault::TextForWrongKind,
+                        "notify of kind " + std::to_string(kind) +
+                            " returned a text; only a parent request (kind 3) may");
         return nullptr;
     }
     return result;
@@ -112,11 +113,12 @@ void ScriptSession::stop() {
         destroy(script);
     } catch (...) {
         endCall();
-        transcript_.error("the script's destructor threw an exception into the host");
+        host_log::error(log_, Fault::DestructorThrew,
+                        "the script's destructor threw an exception into the host");
         return;
     }
     endCall();
     if (!host_.closed()) {
-        transcript_.error("the script ended without sending AS");
+        host_log::error(log_, Fault::NoClosingCommand, "the script ended without sending AS");
     }
 }

@@ -1,9 +1,9 @@
 // ScriptSession: the one script object of a run, from the export's call to its destruction.
 //
 // Every call into the script (the export, notify, the destructor) goes through here, so each one runs
-// with the transcript flushed, the call guard told what is running, the script's debug output caught,
-// and ends with the host's end-of-call checks. An exception the script lets out, and a text notify
-// returns for any kind but a parent request, are ERRORs in the transcript. The session owns
+// with the log synced, the call guard told what is running, the script's debug output caught, and ends
+// with the host's end-of-call checks. An exception the script lets out, and a text notify returns for
+// any kind but a parent request, are ERRORs in the host log. The session owns
 // the script object and deletes it in stop() (or its own destructor); it does not own the library, which
 // must outlive it, nor the host.
 #pragma once
@@ -12,12 +12,13 @@
 
 #include "debug_capture.h"
 #include "emulated_host.h"
+#include "host_log.h"
 #include "orvo_event_kind.h"
 #include "panel_library.h"
 
 class ScriptSession {
 public:
-    ScriptSession(const PanelLibrary& library, EmulatedHost& host, Transcript& transcript);
+    ScriptSession(const PanelLibrary& library, EmulatedHost& host, HostLog& log);
     ~ScriptSession();
     ScriptSession(const ScriptSession&) = delete;
     ScriptSession& operator=(const ScriptSession&) = delete;
@@ -36,7 +37,7 @@ private:
 
     const PanelLibrary& library_;
     EmulatedHost& host_;
-    Transcript& transcript_;
+    HostLog& log_;
     DebugCapture capture_;
     orvo_client_callback* script_ = nullptr;
 };

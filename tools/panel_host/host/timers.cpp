@@ -34,3 +34,13 @@ void Timers::ticked(const Due& due) {
         due_.insert(keyOf(due.id, found->second));
     }
 }
+
+std::vector<Timers::Running> Timers::running() const {
+    std::vector<Running> out;
+    out.reserve(due_.size());
+    for (const DueKey& key : due_) {
+        int32_t id = std::get<2>(key);
+        out.push_back({id, timers_.at(id).interval, std::get<0>(key)});
+    }
+    return out;
+}

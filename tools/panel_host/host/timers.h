@@ -12,6 +12,7 @@
 #include <optional>
 #include <set>
 #include <tuple>
+#include <vector>
 
 class Timers {
 public:
@@ -27,6 +28,15 @@ public:
     // ET {id}: stops it; stopping a timer that is not running does nothing.
     void stop(int32_t id);
     bool running(int32_t id) const { return timers_.count(id) != 0; }
+
+    // A running timer as the front ends see it.
+    struct Running {
+        int32_t id;
+        int32_t interval;
+        int64_t due;  // its next tick
+    };
+    // Every running timer, soonest tick first (then in order of starting). Changes nothing.
+    std::vector<Running> running() const;
 
     // The earliest tick due at or before `until`, if any.
     std::optional<Due> nextDue(int64_t until) const;

@@ -1,6 +1,7 @@
 #include "panel_printer.h"
 
 #include <algorithm>
+#include <map>
 
 #include "text.h"
 
@@ -12,6 +13,19 @@ std::string padded(const std::string& text, size_t width) {
     std::string out = escapedControls(text);
     out.resize(std::max(width, out.size()), ' ');
     return out;
+}
+
+// What the script set with TP beyond rows and cells ("text=ON"), on a line of its own under the control.
+void drawScriptParams(const Control& control, std::string& out) {
+    std::map<std::string, std::string> params = control.scriptParams();
+    if (params.empty()) {
+        return;
+    }
+    std::string line = "             set:";
+    for (const auto& param : params) {
+        line += " " + escapedControls(param.first) + "=" + escapedControls(param.second);
+    }
+    out += line + "\n";
 }
 
 void drawList(const Control& list, std::string& out) {
@@ -72,6 +86,7 @@ std::string drawPanels(const Panels& panels) {
                 out += selected < 0 ? ", no row selected"
                                     : ", row " + std::to_string(selected + 1) + " selected";
                 out += "\n";
+                drawScriptParams(control, out);
                 drawList(control, out);
                 continue;
             }
@@ -80,6 +95,7 @@ std::string drawPanels(const Panels& panels) {
                 out += picked < 0 ? ", nothing chosen" : ", " + std::to_string(picked) + " chosen";
             }
             out += "\n";
+            drawScriptParams(control, out);
         }
         out += "---\n";
     }

@@ -48,13 +48,19 @@ bool findFrom(const std::string& expected, const std::vector<std::string>& lines
 
 }  // namespace
 
-Runner::Runner(const Site& site, const std::string& libraryPath, Transcript& transcript)
-    : site_(site),
-      transcript_(transcript),
-      ownedHost_(std::make_unique<EmulatedHost>(site_, transcript)),
-      host_(ownedHost_.get()),
-      library_(PanelLibrary::open(libraryPath)) {
+Runner::Runner(const Site& site, const std::string& libraryPath, HostLog& listener)
+    : site_(site), ownedHost_(std::make_unique<EmulatedHost>(site_, log_)), host_(ownedHost_.get()) {
+    log_.add(record_);
+    log_.add(listener);
+    library_ = PanelLibrary::open(libraryPath);
     call_guard::install();
+}
+
+void Runner::openWindow() {
+    record_.openWindow();
+    sentMark_ = 0;
+    debugMark_ = 0;
+    noteMark_ = 0;
 }
 
 Runner::~Runner() {
@@ -62,7 +68,7 @@ Runner::~Runner() {
     // stopped the run.
     if (session_ && session_->running()) {
         call_guard::setStep("end");
-        transcript_.step("end", "the run stopped; the host destroys the script");
+        host_log::step(log_, "end", "the run stopped; the host destroys the script");
         session_->stop();
     }
     closeLibrary();
@@ -77,7 +83,7 @@ void Runner::closeLibrary() {
     bool unloaded = library_->unload();
     library_.reset();
     for (const std::string& stray : host_->takeStrayRequests()) {
-        transcript_.error(stray);
+        host_log::error(log_, Fault::OutsideCall, stray);
     }
     if (!unloaded) {
         // Its exit-time code runs at the end of the process and may still call the host.
@@ -95,7 +101,7 @@ void Runner::checkInputFault() {
 }
 
 int Runner::exitCode() const {
-    return transcript_.errors() == 0 && transcript_.failures() == 0 ? 0 : 1;
+    return record_.errors() == 0 && record_.failures() == 0 ? 0 : 1;
 }
 
 void Runner::ensureStarted(const Step& step) {
@@ -106,9 +112,9 @@ void Runner::ensureStarted(const Step& step) {
         throw InputError(step.where() + ": " + step.source + ": the run is over and the library closed");
     }
     started_ = true;
-    transcript_.step(step.where(),
-                     "start: load_orvo_client_script(host, " + quotedText(host_->basePath()) + ")");
-    session_ = std::make_unique<ScriptSession>(*library_, *host_, transcript_);
+    host_log::step(log_, step.where(),
+                   "start: load_orvo_client_script(host, " + quotedText(host_->basePath()) + ")");
+    session_ = std::make_unique<ScriptSession>(*library_, *host_, log_);
     if (!session_->start(host_->basePath())) {
         throw InputError(step.where() + ": the script could not be started");
     }
@@ -123,8 +129,8 @@ void Runner::requireRunning(const Step& step) {
 }
 
 void Runner::deliverRevertive(const Revertive& revertive) {
-    transcript_.event("revertive " + std::to_string(revertive.device) + " " + std::to_string(revertive.slot) +
-                      " " + quotedText(revertive.text));
+    host_log::event(log_, "revertive " + std::to_string(revertive.device) + " " +
+                              std::to_string(revertive.slot) + " " + quotedText(revertive.text));
     // The record holds its text inline, so it is sized for it; int32_t storage keeps it aligned.
     size_t bytes = offsetof(orvo_revertive_record, slotText) + revertive.text.size() + 1;
     std::vector<int32_t> storage((bytes + sizeof(int32_t) - 1) / sizeof(int32_t), 0);
@@ -142,9 +148,10 @@ bool Runner::deliverPending() {
     while (session_->running() && host_->takeRevertive(revertive)) {
         if (++delivered > kMaxDeliveriesPerStep) {
             host_->dropPendingRevertives();
-            transcript_.error("the script never comes to rest: more than " +
-                              std::to_string(kMaxDeliveriesPerStep) +
-                              " revertives in one step (the rest are dropped)");
+            host_log::error(log_, Fault::NeverRests,
+                            "the script never comes to rest: more than " +
+                                std::to_string(kMaxDeliveriesPerStep) +
+                                " revertives in one step (the rest are dropped)");
             return false;
         }
         deliverRevertive(revertive);
@@ -154,7 +161,7 @@ bool Runner::deliverPending() {
 }
 
 void Runner::pressControl(const Panel& panel, const Control& control, const std::string& message) {
-    transcript_.event("button " + panel.id + " " + control.id() + " " + quotedText(message));
+    host_log::event(log_, "button " + panel.id + " " + control.id() + " " + quotedText(message));
     // The record's texts live for the whole call: the script may reload its panel from the handler,
     // which replaces the panel and its controls.
     const std::string panelId = panel.id;
@@ -194,7 +201,7 @@ void Runner::press(const Step& step) {
         throw InputError(step.where() + ": no loaded panel has a control " + quotedText(step.name));
     }
     if (!control->enabled()) {
-        transcript_.note(step.name + " is disabled; the operator's press sends no event");
+        host_log::note(log_, step.name + " is disabled; the operator's press sends no event");
         return;
     }
     // A choice made on a list or picker changes what it shows, as select and pick do.
@@ -218,13 +225,15 @@ void Runner::advance(const Step& step) {
             break;
         }
         if (++ticks > kMaxTicksPerStep) {
-            transcript_.error(
-                "the script never comes to rest: more than " + std::to_string(kMaxTicksPerStep) +
-                " timer ticks in one step (the clock stops at " + std::to_string(due->at) + ")");
+            host_log::error(log_, Fault::NeverRests,
+                            "the script never comes to rest: more than " + std::to_string(kMaxTicksPerStep) +
+                                " timer ticks in one step (the clock stops at " + std::to_string(due->at) +
+                                ")");
             return;
         }
         timers.moveTo(due->at);
-        transcript_.event("timer " + std::to_string(due->id) + " (clock " + std::to_string(due->at) + ")");
+        host_log::event(log_,
+                        "timer " + std::to_string(due->id) + " (clock " + std::to_string(due->at) + ")");
         session_->notify(orvo_data_from_integer(due->id), orvo_event_timer);
         bool calm = deliverPending();
         timers.ticked(*due);
@@ -236,15 +245,21 @@ void Runner::advance(const Step& step) {
 }
 
 void Runner::request(const Step& step) {
-    transcript_.event("parent request " + quotedText(step.text));
+    host_log::event(log_, "parent request " + quotedText(step.text));
     std::vector<char> text(step.text.begin(), step.text.end());
     text.push_back('\0');
     char* answer = session_->notify(text.data(), orvo_event_parent);
     answered_ = true;
     lastAnswer_ = answer == nullptr ? std::nullopt : std::optional<std::string>(answer);
-    transcript_.answer(lastAnswer_);
+    LogEntry answered;
+    answered.tag = LogTag::Answer;
+    answered.absent = !lastAnswer_;
+    if (lastAnswer_) {
+        answered.text = *lastAnswer_;
+    }
+    log_.write(answered);
     if (answer != nullptr) {
-        transcript_.event("release " + quotedText(*lastAnswer_));
+        host_log::event(log_, "release " + quotedText(*lastAnswer_));
         session_->notify(answer, orvo_event_release);
     }
     deliverPending();
@@ -253,8 +268,8 @@ void Runner::request(const Step& step) {
 void Runner::run(const Step& step) {
     call_guard::setStep(step.where());
     if (step.kind == StepKind::Help) {
-        transcript_.step(step.where(), step.source);
-        transcript_.block(scenarioHelp());
+        host_log::step(log_, step.where(), step.source);
+        host_log::block(log_, scenarioHelp());
         return;
     }
     if (step.isExpect()) {
@@ -263,22 +278,20 @@ void Runner::run(const Step& step) {
         return;
     }
     // Every other step opens a new window of what the script did, which the checks after it look in.
-    sentMark_ = transcript_.sentCommands().size();
-    debugMark_ = transcript_.debugLines().size();
-    noteMark_ = transcript_.notes().size();
+    openWindow();
     if (step.kind == StepKind::Silent) {
         if (!host_->devices().makeSilent(step.first, step.second)) {
             throw InputError(step.where() + ": device " + std::to_string(step.first) +
                              " is not an information driver");
         }
-        transcript_.step(step.where(), step.source);
+        host_log::step(log_, step.where(), step.source);
         return;
     }
     if (step.kind == StepKind::Unknown) {
         if (!host_->devices().forgetInstance(step.name)) {
             throw InputError(step.where() + ": the site has no instance " + quotedText(step.name));
         }
-        transcript_.step(step.where(), step.source);
+        host_log::step(log_, step.where(), step.source);
         return;
     }
     if (step.kind == StepKind::Start) {
@@ -290,17 +303,15 @@ void Runner::run(const Step& step) {
     }
     if (step.kind == StepKind::Show) {
         ensureStarted(step);
-        transcript_.step(step.where(), step.source);
-        transcript_.block(drawPanels(host_->panels()));
+        host_log::step(log_, step.where(), step.source);
+        host_log::block(log_, drawPanels(host_->panels()));
         return;
     }
 
     requireRunning(step);
     // The window opens after what starting the script did, if this step started it.
-    sentMark_ = transcript_.sentCommands().size();
-    debugMark_ = transcript_.debugLines().size();
-    noteMark_ = transcript_.notes().size();
-    transcript_.step(step.where(), step.source);
+    openWindow();
+    host_log::step(log_, step.where(), step.source);
     switch (step.kind) {
         case StepKind::Stop:
             session_->stop();
@@ -318,7 +329,7 @@ void Runner::run(const Step& step) {
                                  std::to_string(list->rows().size()) + ")");
             }
             if (!list->enabled()) {
-                transcript_.note(list->id() + " is disabled; the operator's choice sends no event");
+                host_log::note(log_, list->id() + " is disabled; the operator's choice sends no event");
                 break;
             }
             list->select(index);
@@ -329,7 +340,7 @@ void Runner::run(const Step& step) {
             Panel* panel = nullptr;
             Control* picker = controlFor(step, ControlKind::Picker, &panel);
             if (!picker->enabled()) {
-                transcript_.note(picker->id() + " is disabled; the operator's choice sends no event");
+                host_log::note(log_, picker->id() + " is disabled; the operator's choice sends no event");
                 break;
             }
             picker->pick(step.first);
@@ -340,9 +351,9 @@ void Runner::run(const Step& step) {
             advance(step);
             break;
         case StepKind::Tick:
-            transcript_.event(
-                "timer " + std::to_string(step.first) +
-                (host_->timers().running(step.first) ? "" : " (not running; delivered anyway)"));
+            host_log::event(
+                log_, "timer " + std::to_string(step.first) +
+                          (host_->timers().running(step.first) ? "" : " (not running; delivered anyway)"));
             session_->notify(orvo_data_from_integer(step.first), orvo_event_timer);
             break;
         case StepKind::Request:
@@ -352,12 +363,12 @@ void Runner::run(const Step& step) {
             deliverRevertive({step.first, step.second, step.text});
             break;
         case StepKind::Integer:
-            transcript_.event("integer " + std::to_string(step.first));
+            host_log::event(log_, "integer " + std::to_string(step.first));
             session_->notify(orvo_data_from_integer(step.first), orvo_event_integer);
             break;
         case StepKind::Record: {
             // A record this host does not define: its bytes mean nothing to the script.
-            transcript_.event("record (64 zero bytes)");
+            host_log::event(log_, "record (64 zero bytes)");
             std::vector<int64_t> record(8, 0);
             session_->notify(record.data(), orvo_event_record);
             break;
@@ -369,7 +380,7 @@ void Runner::run(const Step& step) {
 }
 
 void Runner::checkCommand(const Step& step) {
-    const std::vector<std::string>& sent = transcript_.sentCommands();
+    const std::vector<std::string>& sent = record_.sent();
     if (step.kind == StepKind::ExpectSent) {
         for (size_t i = sentMark_; i < sent.size(); ++i) {
             if (matches(step.text, sent[i])) {
@@ -377,29 +388,29 @@ void Runner::checkCommand(const Step& step) {
                 return;
             }
         }
-        transcript_.failure(step.where() + ": expected the script to send " + step.text + "\n    it sent" +
-                            listed(sent, sentMark_));
+        host_log::failure(log_, step.where() + ": expected the script to send " + step.text +
+                                    "\n    it sent" + listed(sent, sentMark_));
         return;
     }
     if (step.kind == StepKind::ExpectNotSent) {
         for (size_t i = sentMark_; i < sent.size(); ++i) {
             if (matches(step.text, sent[i])) {
-                transcript_.failure(step.where() + ": expected the script not to send " + step.text +
-                                    "\n    it sent" + listed(sent, sentMark_));
+                host_log::failure(log_, step.where() + ": expected the script not to send " + step.text +
+                                            "\n    it sent" + listed(sent, sentMark_));
                 return;
             }
         }
         return;
     }
     if (sentMark_ < sent.size()) {
-        transcript_.failure(step.where() + ": expected no more commands\n    it sent" +
-                            listed(sent, sentMark_));
+        host_log::failure(
+            log_, step.where() + ": expected no more commands\n    it sent" + listed(sent, sentMark_));
     }
 }
 
 void Runner::check(const Step& step) {
-    transcript_.step(step.where(), step.source);
-    const std::vector<std::string>& debug = transcript_.debugLines();
+    host_log::step(log_, step.where(), step.source);
+    const std::vector<std::string>& debug = record_.debugLines();
     switch (step.kind) {
         case StepKind::ExpectSent:
         case StepKind::ExpectNotSent:
@@ -408,22 +419,22 @@ void Runner::check(const Step& step) {
             return;
         case StepKind::ExpectDebug:
             if (!findFrom(step.text, debug, debugMark_)) {
-                transcript_.failure(step.where() + ": expected the debug line " + step.text +
-                                    "\n    the script wrote" + listed(debug, debugMark_));
+                host_log::failure(log_, step.where() + ": expected the debug line " + step.text +
+                                            "\n    the script wrote" + listed(debug, debugMark_));
             }
             return;
         case StepKind::ExpectNote: {
-            const std::vector<std::string>& notes = transcript_.notes();
+            const std::vector<std::string>& notes = record_.notes();
             if (!findFrom(step.text, notes, noteMark_)) {
-                transcript_.failure(step.where() + ": expected the host note " + step.text +
-                                    "\n    the host noted" + listed(notes, noteMark_));
+                host_log::failure(log_, step.where() + ": expected the host note " + step.text +
+                                            "\n    the host noted" + listed(notes, noteMark_));
             }
             return;
         }
         case StepKind::ExpectNoDebug:
             if (debugMark_ < debug.size()) {
-                transcript_.failure(step.where() + ": expected no debug line\n    the script wrote" +
-                                    listed(debug, debugMark_));
+                host_log::failure(log_, step.where() + ": expected no debug line\n    the script wrote" +
+                                            listed(debug, debugMark_));
             }
             return;
         case StepKind::ExpectCell: {
@@ -432,23 +443,25 @@ void Runner::check(const Step& step) {
                                               : host_->panels().findControl(step.name, &panel);
             std::string cell = "cell " + std::to_string(step.first) + " " + std::to_string(step.second);
             if (list == nullptr || list->kind() != ControlKind::List) {
-                transcript_.failure(step.where() + ": expected " + cell + " to be " + quotedText(step.text) +
-                                    ", but no loaded panel has " +
-                                    (step.name.empty() ? std::string("a list") : "a list " + step.name));
+                host_log::failure(log_,
+                                  step.where() + ": expected " + cell + " to be " + quotedText(step.text) +
+                                      ", but no loaded panel has " +
+                                      (step.name.empty() ? std::string("a list") : "a list " + step.name));
                 return;
             }
             int32_t row = step.first - 1;
             if (row < 0 || row >= static_cast<int32_t>(list->rows().size()) || step.second < 0 ||
                 step.second >= static_cast<int32_t>(list->columns().size())) {
-                transcript_.failure(step.where() + ": expected " + cell + " to be " + quotedText(step.text) +
-                                    ", but " + list->id() + " has " + std::to_string(list->rows().size()) +
-                                    " rows of " + std::to_string(list->columns().size()) + " cells");
+                host_log::failure(log_, step.where() + ": expected " + cell + " to be " +
+                                            quotedText(step.text) + ", but " + list->id() + " has " +
+                                            std::to_string(list->rows().size()) + " rows of " +
+                                            std::to_string(list->columns().size()) + " cells");
                 return;
             }
             const std::string& actual = list->rows()[row][step.second];
             if (!matches(step.text, actual)) {
-                transcript_.failure(step.where() + ": expected " + cell + " to be " + quotedText(step.text) +
-                                    ", it is " + quotedText(actual));
+                host_log::failure(log_, step.where() + ": expected " + cell + " to be " +
+                                            quotedText(step.text) + ", it is " + quotedText(actual));
             }
             return;
         }
@@ -457,13 +470,14 @@ void Runner::check(const Step& step) {
             Control* control = host_->panels().findControl(step.name, &panel);
             std::optional<std::string> actual = control == nullptr ? std::nullopt : control->get(step.param);
             if (!actual) {
-                transcript_.failure(step.where() + ": expected " + step.name + " " + step.param + " to be " +
-                                    quotedText(step.text) + ", but " +
-                                    (control == nullptr ? "no loaded panel has that control"
-                                                        : "the control has no such parameter"));
+                host_log::failure(log_, step.where() + ": expected " + step.name + " " + step.param +
+                                            " to be " + quotedText(step.text) + ", but " +
+                                            (control == nullptr ? "no loaded panel has that control"
+                                                                : "the control has no such parameter"));
             } else if (!matches(step.text, *actual)) {
-                transcript_.failure(step.where() + ": expected " + step.name + " " + step.param + " to be " +
-                                    quotedText(step.text) + ", it is " + quotedText(*actual));
+                host_log::failure(log_, step.where() + ": expected " + step.name + " " + step.param +
+                                            " to be " + quotedText(step.text) + ", it is " +
+                                            quotedText(*actual));
             }
             return;
         }
@@ -473,29 +487,31 @@ void Runner::check(const Step& step) {
             Control* control = host_->panels().findControl(step.name, &panel);
             bool wantEnabled = step.kind == StepKind::ExpectEnabled;
             if (control == nullptr) {
-                transcript_.failure(step.where() + ": expected " + step.name + " to be " +
-                                    (wantEnabled ? "enabled" : "disabled") + ", but no loaded panel has it");
+                host_log::failure(log_, step.where() + ": expected " + step.name + " to be " +
+                                            (wantEnabled ? "enabled" : "disabled") +
+                                            ", but no loaded panel has it");
             } else if (control->enabled() != wantEnabled) {
-                transcript_.failure(step.where() + ": expected " + step.name + " to be " +
-                                    (wantEnabled ? "enabled" : "disabled") + ", it is " +
-                                    (control->enabled() ? "enabled" : "disabled"));
+                host_log::failure(log_, step.where() + ": expected " + step.name + " to be " +
+                                            (wantEnabled ? "enabled" : "disabled") + ", it is " +
+                                            (control->enabled() ? "enabled" : "disabled"));
             }
             return;
         }
         case StepKind::ExpectAnswer:
         case StepKind::ExpectNoAnswer: {
             if (!answered_) {
-                transcript_.failure(step.where() + ": no parent request has been made yet");
+                host_log::failure(log_, step.where() + ": no parent request has been made yet");
                 return;
             }
             std::string got = lastAnswer_ ? quotedText(*lastAnswer_) : "no answer";
             if (step.kind == StepKind::ExpectNoAnswer) {
                 if (lastAnswer_) {
-                    transcript_.failure(step.where() + ": expected no answer, the script answered " + got);
+                    host_log::failure(log_,
+                                      step.where() + ": expected no answer, the script answered " + got);
                 }
             } else if (!lastAnswer_ || !matches(step.text, *lastAnswer_)) {
-                transcript_.failure(step.where() + ": expected the answer " + quotedText(step.text) +
-                                    ", got " + got);
+                host_log::failure(
+                    log_, step.where() + ": expected the answer " + quotedText(step.text) + ", got " + got);
             }
             return;
         }
@@ -507,10 +523,10 @@ void Runner::check(const Step& step) {
 void Runner::finish() {
     call_guard::setStep("end");
     if (session_ && session_->running()) {
-        transcript_.step("end", "the host destroys the script");
+        host_log::step(log_, "end", "the host destroys the script");
         session_->stop();
     }
-    transcript_.block(drawPanels(host_->panels()));
+    host_log::block(log_, drawPanels(host_->panels()));
     // What the library does as it unloads still counts: it is checked before the summary.
     closeLibrary();
 }

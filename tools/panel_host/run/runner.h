@@ -3,12 +3,14 @@
 //
 // It owns the host, the loaded library and the script session. Each step becomes host events (button
 // records, revertive records, timer ticks, parent requests), after which the queued revertives are
-// delivered while the script is idle; or it is a check against what the transcript recorded. A step
+// delivered while the script is idle; or it is a check against what the run record holds. A step
 // that cannot be carried out (a control the panel does not have, a row outside the list, an event after
 // the script stopped, a layout file that exists but cannot be read) is an InputError "file:line: ...";
-// a check that fails is a FAIL line in the transcript and the run goes on. A script that never comes to
-// rest (the guards below) is an ERROR, and the step ends there. Each step is named to the call guard
-// (call_guard.h), so a crash or an exit inside the script says which step was playing. Steps are played
+// a check that fails is a FAIL in the host log and the run goes on. A script that never comes to
+// rest (the guards below) is an ERROR, and the step ends there. Everything the run does goes to the
+// host log: the runner's own record listens first, then the listeners the front end adds (the text
+// transcript, the workbench, the validator); the runner owns none of those. Each step is named to the call
+// guard (call_guard.h), so a crash or an exit inside the script says which step was playing. Steps are played
 // only here: every front end (a file, the terminal, a comparison of two libraries) hands the runner the
 // same Steps.
 #pragma once
@@ -18,17 +20,25 @@
 #include <string>
 
 #include "emulated_host.h"
+#include "host_log.h"
 #include "panel_library.h"
+#include "run_record.h"
 #include "scenario.h"
 #include "script_session.h"
 #include "site.h"
-#include "transcript.h"
 
 class Runner {
 public:
-    // Loads the library at once, so a missing library or export fails before any step.
-    Runner(const Site& site, const std::string& libraryPath, Transcript& transcript);
+    // Loads the library at once, so a missing library or export fails before any step. `listener`
+    // hears everything the run does (usually the text transcript); it must outlive the runner.
+    Runner(const Site& site, const std::string& libraryPath, HostLog& listener);
     ~Runner();
+    Runner(const Runner&) = delete;
+    Runner& operator=(const Runner&) = delete;
+
+    // One more listener, from now on; it must outlive the runner or be removed first.
+    void addListener(HostLog& listener) { log_.add(listener); }
+    void removeListener(HostLog& listener) { log_.remove(listener); }
 
     void run(const Step& step);
     // Destroys the script if it still runs, draws the panels and closes the library; requests the
@@ -37,6 +47,8 @@ public:
 
     // 0 when every check held and the script kept the contract, 1 otherwise.
     int exitCode() const;
+    // What the run did so far: the current step's window, the counts of ERRORs and FAILs.
+    const RunRecord& record() const { return record_; }
 
     // Limits that stop a script which never comes to rest (an ERROR each).
     static constexpr int kMaxDeliveriesPerStep = 100000;
@@ -44,9 +56,9 @@ public:
 
     // ---- Views for front ends that draw the host between steps (the workbench) ---------------------
     // Read-only; call them on the runner's thread, never while a step runs.
-    const Panels& panels() { return host_->panels(); }
-    const Devices& devices() { return host_->devices(); }
-    const Timers& timers() { return host_->timers(); }
+    const Panels& panels() const { return host_->panels(); }
+    const Devices& devices() const { return host_->devices(); }
+    const Timers& timers() const { return host_->timers(); }
     bool started() const { return started_; }
     bool running() const { return session_ && session_->running(); }
     // The answer to the last parent request; answered() is false before the first one.
@@ -72,8 +84,11 @@ private:
     void check(const Step& step);
     void checkCommand(const Step& step);
 
+    void openWindow();
+
     Site site_;
-    Transcript& transcript_;
+    RunRecord record_;
+    HostLogFanout log_;
     // The host lives as long as the runner, or to the end of the process when the library stays loaded.
     std::unique_ptr<EmulatedHost> ownedHost_;
     EmulatedHost* host_;

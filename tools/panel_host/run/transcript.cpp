@@ -1,70 +1,52 @@
 #include "transcript.h"
 
+#include <string>
+
 #include "text.h"
 
-void Transcript::line(const char* tag, const std::string& text) {
+void Transcript::line(const char* tag, std::string_view text) {
     out_ << "   " << tag;
-    for (size_t pad = std::string(tag).size(); pad < 7; ++pad) {
+    for (size_t pad = std::char_traits<char>::length(tag); pad < 7; ++pad) {
         out_ << ' ';
     }
-    out_ << ' ' << escapedControls(text) << '\n';
+    out_ << ' ' << escapedControls(std::string(text)) << '\n';
 }
 
-void Transcript::step(const std::string& where, const std::string& text) {
-    out_ << "== " << where << "  " << escapedControls(text) << '\n';
-}
-
-void Transcript::event(const std::string& text) {
-    line("event", text);
-}
-
-void Transcript::sent(const std::string& command) {
-    sent_.push_back(command);
-    line("sent", command);
-}
-
-void Transcript::answer(const std::optional<std::string>& text) {
-    line("answer", text ? quotedText(*text) : "none");
-}
-
-void Transcript::result(const std::string& text) {
-    line("answer", text);
-}
-
-void Transcript::back(const std::optional<std::string>& text) {
-    line("back", text ? quotedText(*text) : "null");
-}
-
-void Transcript::debugText(const std::string& chunk) {
-    size_t start = 0;
-    while (start < chunk.size()) {
-        size_t end = chunk.find('\n', start);
-        std::string text = chunk.substr(start, end == std::string::npos ? std::string::npos : end - start);
-        debug_.push_back(text);
-        if (end == std::string::npos) {
-            line("debug", text + "   (no line end)");
-            break;
-        }
-        line("debug", text);
-        start = end + 1;
+void Transcript::write(const LogEntry& entry) {
+    const std::string text(entry.text);
+    switch (entry.tag) {
+        case LogTag::Step:
+            out_ << "== " << entry.where << "  " << escapedControls(text) << '\n';
+            return;
+        case LogTag::Event:
+            line("event", text);
+            return;
+        case LogTag::Sent:
+            line("sent", text);
+            return;
+        case LogTag::Answer:
+            line("answer", entry.absent ? "none" : quotedText(text));
+            return;
+        case LogTag::Result:
+            line("answer", text);
+            return;
+        case LogTag::Back:
+            line("back", entry.absent ? "null" : quotedText(text));
+            return;
+        case LogTag::Debug:
+            line("debug", entry.unterminated ? text + "   (no line end)" : text);
+            return;
+        case LogTag::Note:
+            line("note", text);
+            return;
+        case LogTag::Error:
+            line("ERROR", text);
+            return;
+        case LogTag::Failure:
+            out_ << "FAIL " << text << '\n';  // several lines of the host's own
+            return;
+        case LogTag::Block:
+            out_ << text;
+            return;
     }
-}
-
-void Transcript::note(const std::string& text) {
-    notes_.push_back(text);
-    line("note", text);
-}
-
-void Transcript::error(const std::string& text) {
-    ++errors_;
-    line("ERROR", text);
-}
-
-void Transcript::failure(const std::string& text) {
-    ++failures_;
-    out_ << "FAIL " << text << '\n';  // several lines of the host's own
-}
-
-void Transcript::block(const std::string& text) {
-    out_ << text;
 }

@@ -6,7 +6,7 @@
 #include <optional>
 
 #include "input_error.h"
-#include "scenario_record.h"
+#include "scenario_writer.h"
 #include "text.h"
 
 namespace {

@@ -56,7 +56,7 @@ json devicesState(const Devices& devices, const Site& site) {
             // A slot that brings nothing to a poll of itself is silent.
             slots.push_back({{"slot", slot},
                              {"text", devices.slotText(device, slot)},
-                             {"silent", devices.poll(device, slot, slot).empty()},
+                             {"silent", devices.silent(device, slot)},
                              {"registered", devices.registered(device, slot)}});
         }
         drivers.push_back({{"device", device}, {"slots", slots}});
@@ -74,19 +74,17 @@ json devicesState(const Devices& devices, const Site& site) {
 }
 
 json clockState(const Timers& timers) {
-    // Each running timer with its next tick, soonest first: a copy of the timers gives them up one by one.
-    Timers rest = timers;
+    // Each running timer with its next tick, soonest first.
     json running = json::array();
-    while (std::optional<Timers::Due> due = rest.nextDue(std::numeric_limits<int64_t>::max())) {
-        running.push_back({{"id", due->id}, {"due", due->at}});
-        rest.stop(due->id);
+    for (const Timers::Running& timer : timers.running()) {
+        running.push_back({{"id", timer.id}, {"due", timer.due}});
     }
     return {{"now", timers.now()}, {"timers", running}};
 }
 
 }  // namespace
 
-json hostState(Runner& runner, const Site& site, const Transcript& transcript) {
+json hostState(const Runner& runner, const Site& site) {
     json request = {{"answered", runner.answered()}, {"answer", nullptr}};
     if (runner.lastAnswer()) {
         request["answer"] = *runner.lastAnswer();
@@ -97,8 +95,8 @@ json hostState(Runner& runner, const Site& site, const Transcript& transcript) {
             {"devices", devicesState(runner.devices(), site)},
             {"clock", clockState(runner.timers())},
             {"request", request},
-            {"failures", transcript.failures()},
-            {"errors", transcript.errors()}};
+            {"failures", runner.record().failures()},
+            {"errors", runner.record().errors()}};
 }
 
 std::string jsonText(const json& value) {

@@ -13,7 +13,7 @@
 #include "site.h"
 #include "transcript.h"
 
-nlohmann::json hostState(Runner& runner, const Site& site, const Transcript& transcript);
+nlohmann::json hostState(const Runner& runner, const Site& site);
 
 // One line of JSON text. A script's texts are bytes, not always UTF-8; what is not is replaced, never
 // refused.

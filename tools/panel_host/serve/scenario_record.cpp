@@ -1,10 +1,8 @@
 #include "scenario_record.h"
 
-namespace {
+#include "scenario_writer.h"
 
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
+namespace {
 
 // A command holding a line break cannot be written on one line; the part before it, with "...", still
 // pins where it begins.
@@ -17,14 +15,6 @@ std::string expectedCommand(const std::string& command) {
 }
 
 }  // namespace
-
-std::string scenarioText(const std::string& text) {
-    bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
-    if (text.empty() || isBlank(text.front()) || isBlank(text.back()) || quoted) {
-        return "\"" + text + "\"";
-    }
-    return text;
-}
 
 void ScenarioRecord::played(const std::string& line, const std::vector<std::string>& sent) {
     ++steps_;

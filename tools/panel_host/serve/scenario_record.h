@@ -20,7 +20,3 @@ private:
     std::string body_;
     size_t steps_ = 0;
 };
-
-// `text` as the rest of a scenario line, so the reader gets it back unchanged: wrapped in double quotes
-// when it is empty, has blanks at either end, or is itself wrapped in double quotes.
-std::string scenarioText(const std::string& text);

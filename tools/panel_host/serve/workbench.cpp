@@ -1,5 +1,6 @@
 #include "workbench.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "action.h"
@@ -24,10 +25,13 @@ void Workbench::play(const Step& step) {
         runner_.run(step);
         return;
     }
-    size_t before = transcript_.sentCommands().size();
+    size_t before = runner_.record().sentTotal();
     runner_.run(step);
-    const std::vector<std::string>& sent = transcript_.sentCommands();
-    record_.played(step.source, std::vector<std::string>(sent.begin() + before, sent.end()));
+    // The record's window holds what this step sent (it opens as the step begins).
+    const std::vector<std::string>& sent = runner_.record().sent();
+    size_t count = std::min(runner_.record().sentTotal() - before, sent.size());
+    record_.played(step.source,
+                   std::vector<std::string>(sent.end() - static_cast<std::ptrdiff_t>(count), sent.end()));
 }
 
 void Workbench::ready() {
@@ -57,7 +61,7 @@ Workbench::Reply Workbench::act(const std::string& body) {
 }
 
 std::string Workbench::state() {
-    nlohmann::json state = hostState(runner_, site_, transcript_);
+    nlohmann::json state = hostState(runner_, site_);
     state["version"] = version_;
     return jsonText(state);
 }
