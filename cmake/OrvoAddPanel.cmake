@@ -8,8 +8,11 @@
 #   orvo::script_helper. The sources are compiled once, into the static library <name>_code, which the
 #   module takes whole and a test can link (orvo_add_panel_test does). They are built with the warnings
 #   that catch a handler which overrides nothing (-Woverloaded-virtual, -Wsuggest-override, or the
-#   compiler's equivalents), as errors when ORVO_PANEL_WERROR is on. The module fails to link unless
-#   one source defines the entry point exactly as orvo_panel_export.h declares it. On Windows it also
+#   compiler's equivalents), as errors when ORVO_PANEL_WERROR is on; the SDK's headers are included as
+#   ordinary headers, not system ones, so a warning the compiler reports at the helper's declaration
+#   still shows. Every source is compiled with orvo_panel_export.h included first, so an entry point
+#   defined with another signature does not compile even in a source that does not include the header;
+#   the module fails to link unless one source defines the entry point. On Windows it also
 #   carries a version block: file and product version VERSION (default 1.0.0.1), internal name <name>,
 #   UK English with the Unicode code page.
 #
@@ -22,6 +25,9 @@
 #
 #   A CTest test that plays SCENARIO against the built module of <panel> in the SDK's host emulator
 #   (orvo::panel_host) with the site file SITE. Relative paths are taken from the current source folder.
+#   A panel built with AddressSanitizer (-fsanitize=address in CMAKE_CXX_FLAGS, the build type's flags or
+#   the panel's own options) is played with the compiler's ASan runtime preloaded into the installed
+#   emulator, which is not built with it; the sanitizer's report then fails the test.
 include_guard(GLOBAL)
 
 set(ORVO_PANEL_SUPPORT_DIR ${CMAKE_CURRENT_LIST_DIR})
@@ -71,6 +77,15 @@ function(orvo_add_panel name)
     POSITION_INDEPENDENT_CODE ON
   )
   orvo_panel_warnings(${name}_code)
+  # GCC reports a hidden handler at the helper's declaration, and drops a warning located in a system
+  # header: the SDK's include folder must not be one for the panel's code.
+  set_target_properties(${name}_code PROPERTIES NO_SYSTEM_FROM_IMPORTED ON)
+  # The entry point's declaration comes first in every source, included or not.
+  if(MSVC)
+    target_compile_options(${name}_code PRIVATE /FIorvo_panel_export.h)
+  else()
+    target_compile_options(${name}_code PRIVATE "SHELL:-include orvo_panel_export.h")
+  endif()
 
   add_library(${name} MODULE ${ORVO_PANEL_SUPPORT_DIR}/orvo_panel_entry_check.cpp)
   target_link_libraries(${name} PRIVATE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${name}_code>" orvo::script_helper)
@@ -138,4 +153,44 @@ function(orvo_add_scenario_test name)
   get_filename_component(site "${TEST_SITE}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   get_filename_component(scenario "${TEST_SCENARIO}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   add_test(NAME ${name} COMMAND ${host} $<TARGET_FILE:${TEST_PANEL}> ${site} ${scenario})
+  # The emulator built in the same tree has the same flags as the panel; the installed one has none.
+  if(host STREQUAL "orvo::panel_host")
+    _orvo_asan_runtime(${TEST_PANEL} runtime)
+    if(runtime)
+      set_tests_properties(${name} PROPERTIES ENVIRONMENT "LD_PRELOAD=${runtime}")
+    endif()
+  endif()
+endfunction()
+
+# The ASan runtime to preload into an uninstrumented emulator, when <panel> is built with AddressSanitizer;
+# empty otherwise. The panel's own flags and its code library's are read at configure time.
+function(_orvo_asan_runtime panel out)
+  string(TOUPPER "${CMAKE_BUILD_TYPE}" config)
+  set(flags "${CMAKE_CXX_FLAGS} ${CMAKE_CXX_FLAGS_${config}} ${CMAKE_SHARED_LINKER_FLAGS} ${CMAKE_MODULE_LINKER_FLAGS}")
+  foreach(target ${panel} ${panel}_code)
+    foreach(property COMPILE_OPTIONS LINK_OPTIONS)
+      get_target_property(options ${target} ${property})
+      if(options)
+        string(APPEND flags " ${options}")
+      endif()
+    endforeach()
+  endforeach()
+  set(${out} "" PARENT_SCOPE)
+  if(NOT flags MATCHES "-fsanitize=[^ ;]*address" OR WIN32 OR APPLE)
+    return()
+  endif()
+  if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    set(library "libclang_rt.asan-${CMAKE_SYSTEM_PROCESSOR}.so")
+  else()
+    set(library "libasan.so")
+  endif()
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${library}
+    OUTPUT_VARIABLE runtime OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE failed)
+  if(failed OR NOT IS_ABSOLUTE "${runtime}" OR NOT EXISTS "${runtime}")
+    message(FATAL_ERROR "orvo_add_scenario_test: ${panel} is built with AddressSanitizer, but "
+                        "${CMAKE_CXX_COMPILER} does not name its runtime ${library} to preload into panel_host")
+  endif()
+  # The real file, so the preload does not depend on a development symlink.
+  get_filename_component(runtime "${runtime}" REALPATH)
+  set(${out} "${runtime}" PARENT_SCOPE)
 endfunction()

@@ -1,40 +1,53 @@
-// DebugLineCapture: catches the debug lines a script writes, so a test can read them instead of losing
-// them to the platform's debug output.
+// DebugLineCapture: catches the debug lines a script writes through the platform's debug output, so the
+// kit's log and the emulator's transcript can show them between the commands around them.
 //
-// The library writes every debug line through the platform, never to anything a test could hand it:
-// on Windows with OutputDebugStringA, elsewhere to standard error. The capture takes the text at that
-// platform end, so the library keeps no state for it:
-// - POSIX: for the capture's life, file descriptor 2 points at an unnamed temporary file, and drain()
-//   reads what came since the last drain. Anything else the test program writes to standard error
-//   meanwhile is caught too.
-// - Windows: a vectored exception handler takes the text of each debug-print exception and ends the
-//   exception there, as a debugger that took the text would. The newest capture takes the text; an
-//   older one gets it again once the newer one is gone.
-// Captures nest (the newest one takes the text) and must be destroyed newest first, on the thread that
-// made them. A capture never interprets the text. A RecordingHost makes one with captureDebug().
+// The library writes every debug line through the platform and keeps no state for a capture; the capture
+// takes the text at the platform's end, and only that text:
+// - POSIX: the capture owns an unnamed file and names its descriptor in ORVO_DEBUG_FD, where the
+//   platform's debug output writes instead of standard error. Standard error is never touched, so a
+//   sanitizer's report, a crash's message and anything else the program writes there reach the terminal.
+// - Windows: one vectored exception handler, there while any capture lives, copies the text of each
+//   debug-print exception raised on the capturing thread and lets the exception go on, so a debugger or
+//   a monitor still sees it.
+// Captures may be made and ended in any order, nested or not: the newest live one (or the one that last
+// called claim()) takes the text; when it ends, the newest remaining one does; when the last ends, the
+// text goes to the platform's own output again. A capture only works on the thread that made it.
+//
+// drain() costs no system call when nothing was written, and claim() none when the capture already takes
+// the text, so the emulator brackets every call into the script with them. drain() returns at most
+// kMaxDrain bytes; the rest of a longer text is left out with a line saying how much. The registry of
+// live captures is process-wide and not thread-safe, as a test program or the emulator drives its
+// script from one thread. A capture never interprets the text.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 class DebugLineCapture {
 public:
+    static constexpr size_t kMaxDrain = 1 << 20;
+
+    // Takes the text from now on.
     DebugLineCapture();
-    // Puts the platform's debug output back as it was.
+    // Hands the text to the newest remaining capture, or back to the platform's output.
     ~DebugLineCapture();
     DebugLineCapture(const DebugLineCapture&) = delete;
     DebugLineCapture& operator=(const DebugLineCapture&) = delete;
 
+    // Takes the text from now on, from whichever capture took it.
+    void claim();
     // The text written since the last drain(), as written (lines keep their line feeds).
     std::string drain();
 
 private:
+    friend struct DebugCaptureRegistry;
 #if defined(_WIN32)
-    void* handler_;
-    std::string* outerText_;
     std::string text_;
+    size_t leftOut_ = 0;
+    unsigned long thread_ = 0;
 #else
-    int savedFd_;
-    int fileFd_;
-    long readPos_;
+    int fileFd_ = -1;
+    const char* view_ =
+        nullptr;  // the start of the file, mapped, to see without a system call whether anything came
 #endif
 };

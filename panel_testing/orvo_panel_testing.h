@@ -12,8 +12,9 @@
 //   EXPECT_EQ(panel.sent(), (std::vector<std::string>{"CE '1' 'Undo'"}));
 //
 // Each event is one notify() call with a record laid out as the host lays it out (orvo_host_records.h),
-// built before the call and freed after it, so a script that keeps a pointer into a record reads freed
-// memory (which the sanitizers and valgrind report). After every call the host checks that each answer
+// built before the call on pages of its own (HostRecord) and made unreadable when the call returns, so a
+// script that keeps a pointer into a record and reads it later crashes at once, with a line on standard
+// error naming the event whose record it read. After every call the host checks that each answer
 // it gave was handed back; every breach of the host contract is a GoogleTest failure (see
 // recording_host.h). The script's debug lines are caught from the start and show in sent().
 //
@@ -28,6 +29,7 @@
 #include <string>
 #include <vector>
 
+#include "host_records.h"
 #include "orvo_client_callback.h"
 #include "orvo_panel_export.h"
 #include "recording_host.h"
@@ -45,6 +47,7 @@ public:
     // Creates Panel(&host, basePath) directly; the start-up commands are in sent() afterwards.
     template <class Panel>
     Panel& create(const char* basePath = "") {
+        host.beginCall();
         Panel* script = new Panel(&host, basePath);
         panel.reset(script);
         host.endOfCall();
@@ -81,4 +84,7 @@ public:
     RecordingHost host;
     // The script as the host holds it; null before creation and after close().
     std::unique_ptr<orvo_client_callback> panel;
+
+private:
+    void deliver(HostRecord record);
 };

@@ -8,14 +8,10 @@
 RecordingHost::RecordingHost() = default;
 
 RecordingHost::~RecordingHost() {
-    if (!outstanding_.empty()) {
-        breach(std::to_string(outstanding_.size()) + " answer(s) never handed back");
-    }
-    for (char* text : outstanding_) {
-        delete[] text;
-    }
-    for (char* text : overdue_) {
-        delete[] text;
+    // Those not reported yet; the rule frees every answer still out.
+    const size_t neverBack = answers_.overdue().size();
+    if (neverBack > 0) {
+        breach(std::to_string(neverBack) + " answer(s) never handed back");
     }
 }
 
@@ -45,18 +41,23 @@ void RecordingHost::breach(const std::string& what) {
     ADD_FAILURE() << "host contract: " << what;
 }
 
-void RecordingHost::reportOverdue(const std::string& what) {
-    breach(what);
+void RecordingHost::reportOverdue(const std::string& when) {
     // Reported once: a later hand-back of these is taken without another report.
-    overdue_.insert(outstanding_.begin(), outstanding_.end());
-    outstanding_.clear();
+    for (const HandBackRule::Answer& due : answers_.overdue()) {
+        breach("the answer \"" + due.text + "\" to " + due.command + " was not handed back " + when);
+    }
+}
+
+void RecordingHost::beginCall() {
+    if (capture_ != nullptr) {
+        capture_->claim();
+    }
 }
 
 void RecordingHost::endOfCall() {
     pullDebug();
-    if (!outstanding_.empty()) {
-        reportOverdue("an answer was not handed back before the call into the script returned");
-    }
+    reportOverdue("before the call into the script returned");
+    answers_.callEnded();
 }
 
 void RecordingHost::answer(const std::string& command, std::optional<std::string> text) {
@@ -104,23 +105,18 @@ intptr_t RecordingHost::request(void* data, int32_t kind) {
             log_.push_back("release null");
             return 0;
         }
-        char* text = static_cast<char*>(data);
-        auto found = outstanding_.find(text);
-        if (found == outstanding_.end() && overdue_.erase(text) == 1) {
-            log_.push_back(std::string("release ") + text);
-            delete[] text;
+        HandBackRule::HandBack back = answers_.handBack(data);
+        if (back.fault == HandBackRule::Fault::None) {
+            log_.push_back("release " + back.text);
             return 0;
         }
-        if (found == outstanding_.end()) {
-            const std::string what = "hand-back of a pointer this host did not give out or already got back";
-            handBackErrors_.push_back(what);
-            breach(what);
-            log_.push_back("release <foreign>");
-            return 0;
-        }
-        log_.push_back(std::string("release ") + text);
-        outstanding_.erase(found);
-        delete[] text;
+        const std::string what =
+            back.fault == HandBackRule::Fault::Twice
+                ? "the answer \"" + back.text + "\" to " + back.command + " was handed back twice"
+                : "hand-back of a pointer this host did not give out or already got back";
+        handBackErrors_.push_back(what);
+        breach(what);
+        log_.push_back("release <foreign>");
         return 0;
     }
     if (kind != orvo_request_command || data == nullptr) {
@@ -130,9 +126,7 @@ intptr_t RecordingHost::request(void* data, int32_t kind) {
         return 0;
     }
     std::string command(static_cast<const char*>(data));
-    if (!outstanding_.empty()) {
-        reportOverdue("\"" + command + "\" sent before the previous answer was handed back");
-    }
+    reportOverdue("before \"" + command + "\" was sent");
     if (closed_) {
         breach("\"" + command + "\" sent after AS, which must be the script's last command");
     }
@@ -146,10 +140,7 @@ intptr_t RecordingHost::request(void* data, int32_t kind) {
     if (!text) {
         return 0;
     }
-    char* copy = new char[text->size() + 1];
-    std::memcpy(copy, text->c_str(), text->size() + 1);
-    outstanding_.insert(copy);
-    return reinterpret_cast<intptr_t>(copy);
+    return reinterpret_cast<intptr_t>(answers_.give(*text, command));
 }
 
 std::vector<std::string> RecordingHost::log() {

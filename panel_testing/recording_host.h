@@ -5,7 +5,9 @@
 // Breaches of the contract are reported as GoogleTest failures where they happen (and counted in
 // handBackErrors() and contractBreaches()):
 // - an answer not handed back (kind 5) before the next command, before endOfCall(), or at all;
-// - a hand-back of a pointer this host never gave out, or gave out and already got back;
+// - a hand-back of a pointer this host never gave out, or gave out and already got back (HandBackRule,
+//   the emulator's rule: an answer that came back in an earlier call is settled, and a new answer at
+//   its address is a new answer);
 // - a command after AS, which must be the script's last;
 // - a request of another kind than 0 and 5, or a null command.
 //
@@ -19,11 +21,11 @@
 #include <map>
 #include <memory>
 #include <optional>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "debug_line_capture.h"
+#include "hand_back_rule.h"
 #include "orvo_event_kind.h"
 #include "orvo_host.h"
 
@@ -67,10 +69,13 @@ public:
     void captureDebug();
 
     // --- The contract -----------------------------------------------------------------------------------
+    // To be called before each call into the script: its debug lines come to this host's capture, even
+    // while another host's capture lives.
+    void beginCall();
     // To be called when a call into the script has returned: every answer was due back by then.
     void endOfCall();
     // Answers given and not yet handed back.
-    size_t outstanding() const { return outstanding_.size(); }
+    size_t outstanding() const { return answers_.outstanding(); }
     // Hand-backs of pointers this host never gave out, or gave out and already got back.
     const std::vector<std::string>& handBackErrors() const { return handBackErrors_; }
     // Requests whose kind was neither 0 nor 5, or whose command was null.
@@ -81,7 +86,7 @@ public:
 private:
     void pullDebug();
     void breach(const std::string& what);
-    void reportOverdue(const std::string& what);
+    void reportOverdue(const std::string& when);
     std::optional<std::string> answerFor(const std::string& command);
 
     std::map<std::string, std::optional<std::string>> exact_;
@@ -92,8 +97,7 @@ private:
     std::vector<std::string> commands_;
     std::vector<std::string> log_;
     std::vector<std::string> debug_;
-    std::set<char*> outstanding_;
-    std::set<char*> overdue_;  // reported as not handed back in time; still the host's to free
+    HandBackRule answers_;
     std::vector<std::string> handBackErrors_;
     std::vector<std::string> breaches_;
     int32_t badRequests_ = 0;

@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <cstring>
-
+#include "host_records.h"
 #include "orvo_event_kind.h"
-#include "orvo_host_records.h"
 #include "orvo_panel_testing.h"
-#include "parsed_command.h"
 
 TestedPanel::TestedPanel() {
     host.captureDebug();
@@ -17,6 +13,7 @@ TestedPanel::~TestedPanel() {
 }
 
 bool TestedPanel::createThroughExport(orvo_load_script_function entryPoint, const char* basePath) {
+    host.beginCall();
     panel.reset(entryPoint(&host, basePath));
     host.endOfCall();
     EXPECT_NE(panel, nullptr) << "load_orvo_client_script answered null";
@@ -25,6 +22,7 @@ bool TestedPanel::createThroughExport(orvo_load_script_function entryPoint, cons
 
 void TestedPanel::close() {
     if (panel != nullptr) {
+        host.beginCall();
         panel.reset();
         host.endOfCall();
     }
@@ -35,29 +33,25 @@ char* TestedPanel::notify(void* data, int32_t kind) {
         ADD_FAILURE() << "an event for a script that was not created or is closed";
         return nullptr;
     }
+    host.beginCall();
     char* result = panel->notify(data, kind);
     host.endOfCall();
     return result;
 }
 
+void TestedPanel::deliver(HostRecord record) {
+    notify(record.data(), record.kind());
+    // A script that kept a pointer into the record faults on its next read, and the kit names the event.
+    record.seal();
+}
+
 void TestedPanel::button(const std::string& panelId, const std::string& controlId,
                          const std::string& message) {
-    // The host's parse of the message follows the same rules as the script's own parser.
-    ParsedCommand parsed;
-    parsed.parseCommand(message.c_str());
-    orvo_button_record record{0, 0, panelId.c_str(), controlId.c_str(), &parsed};
-    notify(&record, orvo_event_button);
-    parsed.release();
+    deliver(HostRecord::button(panelId, controlId, message, HostRecord::Guard::Pages));
 }
 
 void TestedPanel::revertive(int32_t device, int32_t slot, const std::string& text) {
-    // Exactly as long as the host's record: the text ends the record.
-    const size_t size = offsetof(orvo_revertive_record, slotText) + text.size() + 1;
-    std::unique_ptr<unsigned char[]> bytes(new unsigned char[size]());
-    std::memcpy(bytes.get() + offsetof(orvo_revertive_record, deviceNumber), &device, sizeof device);
-    std::memcpy(bytes.get() + offsetof(orvo_revertive_record, slotIndex), &slot, sizeof slot);
-    std::memcpy(bytes.get() + offsetof(orvo_revertive_record, slotText), text.c_str(), text.size() + 1);
-    notify(bytes.get(), orvo_event_revertive);
+    deliver(HostRecord::revertive(device, slot, text, HostRecord::Guard::Pages));
 }
 
 void TestedPanel::tick(int32_t timerId) {
@@ -65,9 +59,9 @@ void TestedPanel::tick(int32_t timerId) {
 }
 
 std::optional<std::string> TestedPanel::parentRequest(const std::string& request) {
-    std::unique_ptr<char[]> text(new char[request.size() + 1]);
-    std::memcpy(text.get(), request.c_str(), request.size() + 1);
-    char* answer = notify(text.get(), orvo_event_parent);
+    HostRecord text = HostRecord::parentRequest(request, HostRecord::Guard::Pages);
+    char* answer = notify(text.data(), text.kind());
+    text.seal();
     if (answer == nullptr) {
         return std::nullopt;
     }

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The panel SDK as a panel author meets it: install the project (RelWithDebInfo, as the README says)
 # into a staging prefix, build the panel template out of tree against that prefix alone, and run its
-# CTest suite there: the unit tests on the installed test kit and the scenario in the installed emulator.
-# Fails when the package cannot be found, a target or document is missing, or an installed header needs
-# a header that is not installed.
+# CTest suite there: the unit tests on the installed test kit and the scenario in the installed emulator;
+# again built with AddressSanitizer (the scenario then runs with the runtime preloaded into the emulator);
+# and the author's mistakes, each of which the installed SDK must catch (scripts/sdk-mistakes.sh).
+# Fails when the package cannot be found, a target or document is missing, an installed header needs
+# a header that is not installed, or a mistake goes through.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -40,3 +42,14 @@ cmake --build "$copy/build" -j "$(nproc)" >/dev/null
 
 echo "== run the template's unit tests and scenario"
 ctest --test-dir "$copy/build" --output-on-failure
+
+echo "== the template again, built with AddressSanitizer, against the same install"
+asan="$work/panel_template_asan"
+cp -r "$stage/share/doc/orvo-panel-sdk/panel_template" "$asan"
+cmake -S "$asan" -B "$asan/build" -DCMAKE_PREFIX_PATH="$stage" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF \
+      -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_FLAGS="-fsanitize=address -fno-omit-frame-pointer" >/dev/null
+cmake --build "$asan/build" -j "$(nproc)" >/dev/null
+ctest --test-dir "$asan/build" --output-on-failure
+
+echo "== the author's mistakes, against the same install"
+scripts/sdk-mistakes.sh "$stage"

@@ -1,10 +1,17 @@
 // The panel test kit as an author uses it: events built from plain values reach the handlers with what
-// the host would carry, debug lines land in order, breaches of the host contract fail the test, and a
-// panel created through ORVO_DEFINE_PANEL's entry point says why it could not be created.
+// the host would carry, debug lines land in order, breaches of the host contract fail the test, a panel
+// created through ORVO_DEFINE_PANEL's entry point says why it could not be created, and what goes to
+// standard error (a sanitizer's report, the kit's line on a kept record) reaches the test's output.
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,6 +52,45 @@ private:
     static std::string text(const orvo_string& value) { return value.c_str(); }
     void say(const std::string& line) { debug((line + "\n").c_str()); }
 };
+
+// Timer 1 reads a freed block, timer 2 overflows an int; a revertive keeps its record, and the next
+// one reads it.
+class FaultyPanel : public EchoPanel {
+public:
+    using EchoPanel::EchoPanel;
+    void onTimer(int32_t timerId) override {
+        if (timerId == 1) {
+            int* freed = new int(1);
+            delete freed;
+            debug(std::to_string(*freed).c_str());
+        } else {
+            volatile int32_t big = 2147483647;
+            debug(std::to_string(big + timerId).c_str());
+        }
+    }
+    int32_t onRevertive(RevertiveEvent* event) override {
+        if (kept_ != nullptr) {
+            debug(kept_->slotText());
+        }
+        kept_ = std::make_unique<RevertiveEvent>(*event);
+        return 0;
+    }
+
+private:
+    std::unique_ptr<RevertiveEvent> kept_;
+};
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+constexpr bool kSanitized = true;
+#else
+constexpr bool kSanitized = false;
+#endif
+#else
+constexpr bool kSanitized = false;
+#endif
 
 }  // namespace
 
@@ -91,7 +137,7 @@ TEST(PanelKit, BreachesOfTheHostContractFailTheTest) {
              host.request(answer, 5);
              host.request(answer, 5);
          },
-         "already got back"},
+         "handed back twice"},
         {"command after AS",
          [](RecordingHost& host) {
              host.request(const_cast<char*>("AS"), 0);
@@ -111,4 +157,46 @@ TEST(PanelKit, BreachesOfTheHostContractFailTheTest) {
             breach.report);
         EXPECT_EQ(host.contractBreaches().size(), 1u);
     }
+}
+
+TEST(PanelKit, CapturesEndInAnyOrderAndLeaveStandardErrorAlone) {
+#if !defined(_WIN32)
+    struct stat before;
+    ASSERT_EQ(::fstat(STDERR_FILENO, &before), 0);
+#endif
+    auto first = std::make_unique<TestedPanel>();
+    auto second = std::make_unique<TestedPanel>();
+    first->create<EchoPanel>("layouts");
+    second->create<EchoPanel>("layouts");
+    first->tick(1);
+    second->tick(2);
+    // Ended oldest first, as a vector of them is cleared.
+    EXPECT_EQ(first->sent(), (Lines{"PI '1' 'layouts/Echo.orvo_ui'", "debug timer 1\n"}));
+    first.reset();
+    second->tick(3);
+    EXPECT_EQ(second->sent(), (Lines{"PI '1' 'layouts/Echo.orvo_ui'", "debug timer 2\n", "debug timer 3\n"}));
+    second.reset();
+#if !defined(_WIN32)
+    struct stat after;
+    ASSERT_EQ(::fstat(STDERR_FILENO, &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+#endif
+}
+
+TEST(PanelKitDeathTest, WhatGoesToStandardErrorReachesTheTestsOutput) {
+    const auto play = [](auto events) {
+        TestedPanel panel;
+        panel.create<FaultyPanel>("layouts");
+        events(panel);
+    };
+    EXPECT_DEATH(play([](TestedPanel& panel) {
+                     panel.revertive(7, 183, "Camera 3");
+                     panel.revertive(7, 184, "Camera 4");
+                 }),
+                 "read the record of the event revertive 7 183 \"Camera 3\" after the call");
+    if (!kSanitized) {
+        GTEST_SKIP() << "the sanitizers' reports are checked under the asan preset";
+    }
+    EXPECT_DEATH(play([](TestedPanel& panel) { panel.tick(1); }), "heap-use-after-free");
+    EXPECT_DEATH(play([](TestedPanel& panel) { panel.tick(2); }), "runtime error: signed integer overflow");
 }

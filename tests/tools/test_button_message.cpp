@@ -3,6 +3,9 @@
 #include <string>
 
 #include "button_message.h"
+#include "host_records.h"
+#include "orvo_event_kind.h"
+#include "orvo_host_records.h"
 
 namespace {
 
@@ -63,6 +66,35 @@ TEST(ButtonMessage, StopsAtThirtyTwoSubWords) {
     EXPECT_STREQ(parsed->value, "");
     // The last sub-word runs to the end of the text.
     EXPECT_EQ(std::string(parsed->subWords[31]), "s.s.s.s.s.s.s.s.s=v");
+}
+
+// The builder shared by the kit and the emulator: each record as the host lays it out, the same on the
+// heap and on guarded pages (which must stay readable until the call has returned).
+TEST(HostRecord, CarriesWhatTheHostCarries) {
+    for (HostRecord::Guard guard : {HostRecord::Guard::None, HostRecord::Guard::Pages}) {
+        SCOPED_TRACE(guard == HostRecord::Guard::Pages ? "guarded" : "plain");
+        HostRecord revertive = HostRecord::revertive(7, 183, "Camera 3", guard);
+        const auto* slot = static_cast<const orvo_revertive_record*>(revertive.data());
+        EXPECT_EQ(revertive.kind(), orvo_event_revertive);
+        EXPECT_EQ(slot->deviceNumber, 7);
+        EXPECT_EQ(slot->slotIndex, 183);
+        EXPECT_STREQ(slot->slotText, "Camera 3");
+        EXPECT_EQ(revertive.event(), "revertive 7 183 \"Camera 3\"");
+
+        HostRecord button = HostRecord::button("1", "Mixer", "cell.3.1=a.b", guard);
+        const auto* press = static_cast<const orvo_button_record*>(button.data());
+        EXPECT_EQ(button.kind(), orvo_event_button);
+        EXPECT_STREQ(press->panelId, "1");
+        EXPECT_STREQ(press->controlId, "Mixer");
+        EXPECT_STREQ(press->message->command, "cell");
+        ASSERT_EQ(press->message->subWordCount, 2);
+        EXPECT_STREQ(press->message->subWords[1], "1");
+        EXPECT_STREQ(press->message->value, "a.b");
+
+        HostRecord request = HostRecord::parentRequest("return=all", guard);
+        EXPECT_EQ(request.kind(), orvo_event_parent);
+        EXPECT_STREQ(static_cast<const char*>(request.data()), "return=all");
+    }
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
-// The debug capture around calls into the script: it catches the text written where the library writes
-// its debug text on this platform (standard error, or OutputDebugStringA on Windows), only while active,
-// and keeps working when a runner replaces one session's capture with the next.
+// The one debug line capture of the kit and the emulator: it takes only what the platform's debug output
+// writes, in order, hands the text to the newest live capture whatever order captures end in, and leaves
+// standard error alone throughout.
 #include <gtest/gtest.h>
 
 #if defined(_WIN32)
@@ -8,67 +8,88 @@
 
 #include <thread>
 #else
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 #include <memory>
 #include <string>
 
-#include "debug_capture.h"
+#include "debug_line_capture.h"
+#include "debug_output.h"
 
 namespace {
 
-void writeDebug(const std::string& text) {
-#if defined(_WIN32)
-    ::OutputDebugStringA(text.c_str());
-#else
-    ssize_t ignored = ::write(STDERR_FILENO, text.c_str(), text.size());
-    (void)ignored;
+TEST(DebugCapture, TakesTheDebugLinesInOrderAndEachDrainOnlyWhatCameSince) {
+    DebugLineCapture capture;
+    EXPECT_EQ(capture.drain(), "");
+    orvo_debug_output("one\n");
+    orvo_debug_output("two\n");
+    EXPECT_EQ(capture.drain(), "one\ntwo\n");
+    EXPECT_EQ(capture.drain(), "");
+    // Longer than the part of the file a drain looks at without a system call.
+    const std::string longLine(100 * 1024, 'x');
+    orvo_debug_output(longLine.c_str());
+    orvo_debug_output("three\n");
+    EXPECT_EQ(capture.drain(), longLine + "three\n");
+}
+
+TEST(DebugCapture, TheNewestLiveCaptureTakesTheTextWhateverOrderCapturesEndIn) {
+#if !defined(_WIN32)
+    struct stat before;
+    ASSERT_EQ(::fstat(STDERR_FILENO, &before), 0);
+#endif
+    auto oldest = std::make_unique<DebugLineCapture>();
+    auto middle = std::make_unique<DebugLineCapture>();
+    auto newest = std::make_unique<DebugLineCapture>();
+    orvo_debug_output("to the newest\n");
+    middle->claim();
+    orvo_debug_output("to the middle, which claimed it\n");
+    oldest.reset();
+    orvo_debug_output("still the middle\n");
+    middle.reset();
+    orvo_debug_output("back to the newest\n");
+    EXPECT_EQ(newest->drain(), "to the newest\nback to the newest\n");
+    newest.reset();
+#if !defined(_WIN32)
+    // Standard error was never moved, and the platform's output goes there again.
+    struct stat after;
+    ASSERT_EQ(::fstat(STDERR_FILENO, &after), 0);
+    EXPECT_EQ(before.st_ino, after.st_ino);
+    EXPECT_EQ(::getenv(ORVO_DEBUG_FD_VARIABLE), nullptr);
 #endif
 }
 
-TEST(DebugCapture, CatchesTextInOrderOnlyWhileActive) {
-    DebugCapture capture;
-    capture.begin();
-    writeDebug("one\n");
-    writeDebug("two\n");
-    capture.end();
-    writeDebug("DebugCapture test: written outside a capture, so not caught\n");
-    EXPECT_EQ(capture.drain(), "one\ntwo\n");
-    EXPECT_EQ(capture.drain(), "");
-
-    capture.begin();
-    writeDebug("three\n");
-    capture.end();
-    EXPECT_EQ(capture.drain(), "three\n");
+#if !defined(_WIN32)
+TEST(DebugCapture, TextForADescriptorThatIsGoneOrInheritedGoesToStandardError) {
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    const int savedError = ::dup(STDERR_FILENO);
+    ::dup2(pipeEnds[1], STDERR_FILENO);
+    // A descriptor that is gone, then one named for another process (a child inherits the variable).
+    const std::string gone = "987:" + std::to_string(::getpid());
+    ::setenv(ORVO_DEBUG_FD_VARIABLE, gone.c_str(), 1);
+    orvo_debug_output("lost capture\n");
+    ::setenv(ORVO_DEBUG_FD_VARIABLE, "1:0", 1);
+    orvo_debug_output("inherited\n");
+    ::unsetenv(ORVO_DEBUG_FD_VARIABLE);
+    ::dup2(savedError, STDERR_FILENO);
+    ::close(savedError);
+    ::close(pipeEnds[1]);
+    char text[64] = {};
+    ssize_t got = ::read(pipeEnds[0], text, sizeof text - 1);
+    ::close(pipeEnds[0]);
+    EXPECT_EQ(std::string(text, got > 0 ? static_cast<size_t>(got) : 0), "lost capture\ninherited\n");
 }
-
-TEST(DebugCapture, TheNextSessionsCaptureWorksWhileAndAfterTheLastOneIsDestroyed) {
-    // The runner builds the next session before it drops the last one.
-    auto last = std::make_unique<DebugCapture>();
-    last->begin();
-    writeDebug("last\n");
-    last->end();
-    DebugCapture next;
-    next.begin();
-    last.reset();
-    writeDebug("next, while the last one went\n");
-    next.end();
-    next.begin();
-    writeDebug("next, after\n");
-    next.end();
-    EXPECT_EQ(next.drain(), "next, while the last one went\nnext, after\n");
-}
+#endif
 
 #if defined(_WIN32)
 TEST(DebugCapture, TextFromAnotherThreadIsLeftAlone) {
-    DebugCapture capture;
-    capture.begin();
-    std::thread other([] { ::OutputDebugStringA("another thread\n"); });
+    DebugLineCapture capture;
+    std::thread other([] { orvo_debug_output("another thread\n"); });
     other.join();
-    writeDebug("the calling thread\n");
-    capture.end();
-    EXPECT_EQ(capture.drain(), "the calling thread\n");
+    orvo_debug_output("the capturing thread\n");
+    EXPECT_EQ(capture.drain(), "the capturing thread\n");
 }
 
 // A handler behind the capture's, standing in for whoever else watches the debug text.
@@ -84,10 +105,8 @@ TEST(DebugCapture, TheDebugTextGoesOnPastTheCapture) {
     void* later = ::AddVectoredExceptionHandler(0, countDebugText);
     ASSERT_NE(later, nullptr);
     laterHandlerSaw = 0;
-    DebugCapture capture;
-    capture.begin();
-    writeDebug("seen twice\n");
-    capture.end();
+    DebugLineCapture capture;
+    orvo_debug_output("seen twice\n");
     ::RemoveVectoredExceptionHandler(later);
     EXPECT_EQ(capture.drain(), "seen twice\n");
     EXPECT_EQ(laterHandlerSaw, 1);

@@ -29,6 +29,7 @@
 #include <string>
 #include <thread>
 
+#include "debug_output.h"
 #include "orvo_client_callback.h"
 #include "orvo_event_kind.h"
 #include "orvo_host.h"
@@ -37,14 +38,9 @@
 
 namespace {
 
-// Where a panel library writes its debug text on each platform.
+// Where a panel library writes its debug text: the platform's debug output.
 void debugLine(const std::string& text) {
-#if defined(_WIN32)
-    ::OutputDebugStringA(text.c_str());
-#else
-    ssize_t ignored = ::write(STDERR_FILENO, text.c_str(), text.size());
-    (void)ignored;
-#endif
+    orvo_debug_output(text.c_str());
 }
 
 // Sends its command through the host when the library unloads, long after the script is gone.

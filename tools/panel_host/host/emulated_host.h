@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "answer_ledger.h"
-#include "debug_capture.h"
+#include "debug_line_capture.h"
 #include "devices.h"
 #include "host_command.h"
 #include "host_log.h"
@@ -39,7 +39,7 @@ public:
     intptr_t request(void* data, int32_t kind) override;
 
     // The capture to read before each command so debug lines land between the commands in order.
-    void setDebugCapture(DebugCapture* capture) { capture_ = capture; }
+    void setDebugCapture(DebugLineCapture* capture) { capture_ = capture; }
     // Before each call into the script, on the thread that makes it.
     void beginCall();
     // After each call into the script: the debug text still in the capture, and answers not handed
@@ -89,7 +89,7 @@ private:
     }
 
     HostLog& log_;
-    DebugCapture* capture_ = nullptr;
+    DebugLineCapture* capture_ = nullptr;
     std::string siteDir_;
     std::string basePath_;
     Panels panels_;

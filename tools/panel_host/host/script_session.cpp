@@ -51,11 +51,10 @@ void ScriptSession::beginCall(const std::string& call) {
     log_.sync();
     host_.beginCall();
     call_guard::enter(call);
-    capture_.begin();
+    capture_.claim();
 }
 
 void ScriptSession::endCall() {
-    capture_.end();
     call_guard::leave();
     host_.endOfCall();
 }

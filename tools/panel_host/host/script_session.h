@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "debug_capture.h"
+#include "debug_line_capture.h"
 #include "emulated_host.h"
 #include "host_log.h"
 #include "orvo_event_kind.h"
@@ -38,6 +38,6 @@ private:
     const PanelLibrary& library_;
     EmulatedHost& host_;
     HostLog& log_;
-    DebugCapture capture_;
+    DebugLineCapture capture_;
     orvo_client_callback* script_ = nullptr;
 };

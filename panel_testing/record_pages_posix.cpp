@@ -1,0 +1,145 @@
+#include <signal.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "record_pages.h"
+
+namespace {
+
+// One sealed record the fault handler can name. Fixed-size, so the handler reads it without allocating.
+struct SealedRecord {
+    char* begin = nullptr;
+    size_t size = 0;  // the readable part, where the record was
+    void* mapping = nullptr;
+    size_t mappingSize = 0;
+    char event[200] = {};
+};
+
+// The kit's memory of sealed records, oldest overwritten first. The fault handler has no context of its
+// own, so this is where it looks.
+struct SealedRegistry {
+    SealedRecord records[RecordPages::kKeptSealed];
+    size_t next = 0;
+    bool handlerInstalled = false;
+    struct sigaction previousSegv;
+    struct sigaction previousBus;
+};
+
+SealedRegistry& registry() {
+    static SealedRegistry* kept = new SealedRegistry();  // never freed: the handler may run at exit
+    return *kept;
+}
+
+void writeAll(const char* text, size_t length) {
+    while (length > 0) {
+        ssize_t written = ::write(STDERR_FILENO, text, length);
+        if (written <= 0) {
+            return;
+        }
+        text += written;
+        length -= static_cast<size_t>(written);
+    }
+}
+
+void onFault(int signal, siginfo_t* info, void*) {
+    SealedRegistry& kept = registry();
+    const char* address = static_cast<const char*>(info->si_addr);
+    for (const SealedRecord& record : kept.records) {
+        if (record.begin != nullptr && address >= record.begin && address < record.begin + record.size) {
+            char line[400];
+            int length = std::snprintf(line, sizeof line,
+                                       "panel kit: the script read the record of the event %s after the "
+                                       "call that carried it had returned\n",
+                                       record.event);
+            if (length > 0) {
+                writeAll(line, static_cast<size_t>(length) < sizeof line ? static_cast<size_t>(length)
+                                                                         : sizeof line - 1);
+            }
+            break;
+        }
+    }
+    // The fault goes on to whoever handled it before: returning runs the read again, which faults again
+    // under the previous handler (a sanitizer's report, a debugger, or the default crash).
+    ::sigaction(signal, signal == SIGSEGV ? &kept.previousSegv : &kept.previousBus, nullptr);
+}
+
+void installHandler(SealedRegistry& kept) {
+    if (kept.handlerInstalled) {
+        return;
+    }
+    struct sigaction action;
+    std::memset(&action, 0, sizeof action);
+    action.sa_sigaction = onFault;
+    action.sa_flags = SA_SIGINFO | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGSEGV, &action, &kept.previousSegv);
+    ::sigaction(SIGBUS, &action, &kept.previousBus);
+    kept.handlerInstalled = true;
+}
+
+size_t pageSize() {
+    long size = ::sysconf(_SC_PAGESIZE);
+    return size > 0 ? static_cast<size_t>(size) : 4096;
+}
+
+}  // namespace
+
+RecordPages::RecordPages(size_t size, size_t alignment, bool guarded, const std::string& event)
+    : size_(size) {
+    if (!guarded) {
+        data_ = new char[size == 0 ? 1 : size]();
+        return;
+    }
+    const size_t page = pageSize();
+    const size_t readable = (size + page - 1) / page * page + (size == 0 ? page : 0);
+    mappingSize_ = readable + page;
+    mapping_ = ::mmap(nullptr, mappingSize_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (mapping_ == MAP_FAILED) {
+        mapping_ = nullptr;
+        throw std::bad_alloc();
+    }
+    char* base = static_cast<char*>(mapping_);
+    // The page after the record is never readable, so a read past its end faults during the call too.
+    ::mprotect(base + readable, page, PROT_NONE);
+    // The record ends at the guard page, but for the few bytes that keep its start aligned.
+    uintptr_t start = reinterpret_cast<uintptr_t>(base + readable - size) & ~uintptr_t{alignment - 1};
+    data_ = reinterpret_cast<char*>(start);
+    event_ = event;
+}
+
+void RecordPages::seal() {
+    if (mapping_ == nullptr || sealed_) {
+        return;
+    }
+    sealed_ = true;
+    char* base = static_cast<char*>(mapping_);
+    ::mprotect(base, mappingSize_, PROT_NONE);
+
+    SealedRegistry& kept = registry();
+    installHandler(kept);
+    SealedRecord& slot = kept.records[kept.next];
+    if (slot.mapping != nullptr) {
+        ::munmap(slot.mapping, slot.mappingSize);
+    }
+    slot.begin = base;
+    slot.size = mappingSize_ - pageSize();
+    slot.mapping = mapping_;
+    slot.mappingSize = mappingSize_;
+    std::snprintf(slot.event, sizeof slot.event, "%s", event_.c_str());
+    kept.next = (kept.next + 1) % kKeptSealed;
+}
+
+RecordPages::~RecordPages() {
+    if (mapping_ == nullptr) {
+        delete[] data_;
+        return;
+    }
+    // The registry owns the pages from here on; it gives them back when it needs the slot.
+    seal();
+}

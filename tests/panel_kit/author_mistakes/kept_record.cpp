@@ -1,0 +1,3 @@
+#include "kept_record.h"
+
+ORVO_DEFINE_PANEL(KeptRecordPanel)
