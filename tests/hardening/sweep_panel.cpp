@@ -3,9 +3,8 @@
 #include <cstring>
 
 #include "failing_allocator.h"
+#include "host_records.h"
 #include "orvo_event_kind.h"
-#include "orvo_host_records.h"
-#include "parsed_command.h"
 
 extern "C" orvo_client_callback* load_orvo_client_script(orvo_host* host, const char* basePath);
 
@@ -15,6 +14,13 @@ intptr_t SweepHost::request(void* data, int32_t kind) {
 }
 
 namespace {
+
+// A host record, made with the failing allocator paused: its blocks are the host's, not counted.
+template <typename Build>
+HostRecord pausedRecord(Build build) {
+    failing_allocator::Pause pause;
+    return build();
+}
 
 std::unique_ptr<SweepHost> siteHost(const Site& site) {
     auto host = std::make_unique<SweepHost>();
@@ -105,30 +111,14 @@ void SweepPanel::press(const char* control) {
 }
 
 void SweepPanel::event(const char* panelId, const char* controlId, const char* message) {
-    ParsedCommand parsed;
-    {
-        failing_allocator::Pause pause;
-        parsed.parseCommand(message);
-    }
-    orvo_button_record record{0, 0, panelId, controlId, &parsed};
-    notify(&record, orvo_event_button);
-    failing_allocator::Pause pause;
-    parsed.release();
+    const HostRecord record = pausedRecord([&] { return HostRecord::button(panelId, controlId, message); });
+    notify(record.data(), orvo_event_button);
 }
 
 void SweepPanel::report(int32_t slot, const std::string& value, int32_t device) {
-    std::vector<char> bytes;
-    {
-        failing_allocator::Pause pause;
-        const std::string text = value + std::string(site.slotPad.size(), ' ');
-        bytes.assign(offsetof(orvo_revertive_record, slotText) + text.size() + 1, '\0');
-        std::memcpy(bytes.data() + offsetof(orvo_revertive_record, deviceNumber), &device, sizeof device);
-        std::memcpy(bytes.data() + offsetof(orvo_revertive_record, slotIndex), &slot, sizeof slot);
-        std::memcpy(bytes.data() + offsetof(orvo_revertive_record, slotText), text.c_str(), text.size());
-    }
-    notify(bytes.data(), orvo_event_revertive);
-    failing_allocator::Pause pause;
-    bytes = std::vector<char>();
+    const HostRecord record = pausedRecord(
+        [&] { return HostRecord::revertive(device, slot, value + std::string(site.slotPad.size(), ' ')); });
+    notify(record.data(), orvo_event_revertive);
 }
 
 void SweepPanel::tick(int32_t timerId) {
