@@ -8,7 +8,7 @@
 #   orvo::script_helper. The sources are compiled once, into the static library <name>_code, which the
 #   module takes whole and a test can link (orvo_add_panel_test does). They are built with the warnings
 #   that catch a handler which overrides nothing (-Woverloaded-virtual, -Wsuggest-override, or the
-#   compiler's equivalents), as errors when ORVO_PANEL_WERROR is on; the SDK's headers are included as
+#   compiler's equivalents), as errors when ORVO_PANEL_WERROR is on; the SDK's package makes its headers
 #   ordinary headers, not system ones, so a warning the compiler reports at the helper's declaration
 #   still shows. Every source is compiled with orvo_panel_export.h included first, so an entry point
 #   defined with another signature does not compile even in a source that does not include the header;
@@ -77,9 +77,6 @@ function(orvo_add_panel name)
     POSITION_INDEPENDENT_CODE ON
   )
   orvo_panel_warnings(${name}_code)
-  # GCC reports a hidden handler at the helper's declaration, and drops a warning located in a system
-  # header: the SDK's include folder must not be one for the panel's code.
-  set_target_properties(${name}_code PROPERTIES NO_SYSTEM_FROM_IMPORTED ON)
   # The entry point's declaration comes first in every source, included or not.
   if(MSVC)
     target_compile_options(${name}_code PRIVATE /FIorvo_panel_export.h)

@@ -31,7 +31,6 @@ HandBackRule::HandBack HandBackRule::handBack(const void* data) {
         if (found != entries->end()) {
             result.text = found->second.text.get();
             result.command = found->second.command;
-            result.late = entries == &late_;
             back_.insert(entries->extract(found));
             return result;
         }

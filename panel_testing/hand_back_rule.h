@@ -31,7 +31,6 @@ public:
         Fault fault = Fault::None;
         std::string text;     // the answer's text, when the host gave it
         std::string command;  // the command it answered, when the host gave it
-        bool late = false;    // it was reported overdue before it came
     };
     // A kind-5 request.
     HandBack handBack(const void* data);

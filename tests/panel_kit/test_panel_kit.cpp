@@ -138,6 +138,14 @@ TEST(PanelKit, BreachesOfTheHostContractFailTheTest) {
              host.request(answer, 5);
          },
          "handed back twice"},
+        {"hand-back in a later call",
+         [](RecordingHost& host) {
+             void* answer = reinterpret_cast<void*>(host.request(const_cast<char*>("SD 'A'"), 0));
+             host.request(answer, 5);
+             host.endOfCall();
+             host.request(answer, 5);
+         },
+         "did not give out or already got back"},
         {"command after AS",
          [](RecordingHost& host) {
              host.request(const_cast<char*>("AS"), 0);
@@ -183,20 +191,27 @@ TEST(PanelKit, CapturesEndInAnyOrderAndLeaveStandardErrorAlone) {
 #endif
 }
 
-TEST(PanelKitDeathTest, WhatGoesToStandardErrorReachesTheTestsOutput) {
-    const auto play = [](auto events) {
-        TestedPanel panel;
-        panel.create<FaultyPanel>("layouts");
-        events(panel);
-    };
-    EXPECT_DEATH(play([](TestedPanel& panel) {
+// Plays `events` on a fresh FaultyPanel, in a death test's child.
+template <class Events>
+void playFaulty(Events events) {
+    TestedPanel panel;
+    panel.create<FaultyPanel>("layouts");
+    events(panel);
+}
+
+TEST(PanelKitDeathTest, AKeptRecordCrashesAtOnceAndTheKitNamesItsEvent) {
+    EXPECT_DEATH(playFaulty([](TestedPanel& panel) {
                      panel.revertive(7, 183, "Camera 3");
                      panel.revertive(7, 184, "Camera 4");
                  }),
                  "read the record of the event revertive 7 183 \"Camera 3\" after the call");
+}
+
+TEST(PanelKitDeathTest, SanitizerReportsReachTheTestsOutput) {
     if (!kSanitized) {
         GTEST_SKIP() << "the sanitizers' reports are checked under the asan preset";
     }
-    EXPECT_DEATH(play([](TestedPanel& panel) { panel.tick(1); }), "heap-use-after-free");
-    EXPECT_DEATH(play([](TestedPanel& panel) { panel.tick(2); }), "runtime error: signed integer overflow");
+    EXPECT_DEATH(playFaulty([](TestedPanel& panel) { panel.tick(1); }), "heap-use-after-free");
+    EXPECT_DEATH(playFaulty([](TestedPanel& panel) { panel.tick(2); }),
+                 "runtime error: signed integer overflow");
 }

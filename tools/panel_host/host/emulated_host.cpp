@@ -25,6 +25,13 @@ void EmulatedHost::pullDebug() {
     }
 }
 
+void EmulatedHost::reportOverdue(const char* when) {
+    for (const HandBackRule::Answer& answer : answers_.overdue()) {
+        error(Fault::AnswerNotHandedBack, "the answer " + quotedText(answer.text) + " to " + answer.command +
+                                              " was not handed back " + when);
+    }
+}
+
 void EmulatedHost::beginCall() {
     std::lock_guard<std::mutex> lock(requestLock_);
     calling_ = true;
@@ -35,10 +42,8 @@ void EmulatedHost::endOfCall() {
     std::lock_guard<std::mutex> lock(requestLock_);
     calling_ = false;
     pullDebug();
-    for (const std::string& fault : ledger_.overdue("before the call into the script returned")) {
-        error(Fault::AnswerNotHandedBack, fault);
-    }
-    ledger_.callEnded();
+    reportOverdue("before the call into the script returned");
+    answers_.callEnded();
 }
 
 std::vector<std::string> EmulatedHost::takeStrayRequests() {
@@ -116,9 +121,12 @@ intptr_t EmulatedHost::request(void* data, int32_t kind) {
 intptr_t EmulatedHost::carryOut(void* data, int32_t kind) {
     {
         if (kind == orvo_request_release) {
-            AnswerLedger::HandBack back = ledger_.handBack(data);
-            if (back.fault != Fault::None) {
-                error(back.fault, back.problem);
+            HandBackRule::HandBack back = answers_.handBack(data);
+            if (back.fault == HandBackRule::Fault::Twice) {
+                error(Fault::HandedBackTwice, "the answer " + quotedText(back.text) + " to " + back.command +
+                                                  " was handed back twice");
+            } else if (back.fault == HandBackRule::Fault::Foreign) {
+                error(Fault::ForeignHandBack, "the script handed back a text this host never gave it");
             } else {
                 LogEntry entry;
                 entry.tag = LogTag::Back;
@@ -137,9 +145,7 @@ intptr_t EmulatedHost::carryOut(void* data, int32_t kind) {
             error(Fault::CommandWithoutText, "a command request without a command text");
             return 0;
         }
-        for (const std::string& fault : ledger_.overdue("before the next command")) {
-            error(Fault::AnswerNotHandedBack, fault);
-        }
+        reportOverdue("before the next command");
         return command(static_cast<const char*>(data));
     }
 }
@@ -201,7 +207,7 @@ intptr_t EmulatedHost::giveAnswer(const std::optional<std::string>& answer, cons
     if (!answer) {
         return 0;
     }
-    return reinterpret_cast<intptr_t>(ledger_.give(*answer, command));
+    return reinterpret_cast<intptr_t>(answers_.give(*answer, command));
 }
 
 intptr_t EmulatedHost::layout(const HostCommand& command, bool show) {

@@ -1,11 +1,12 @@
 // EmulatedHost: the host object the script talks to, playing the real host's side of every command.
 //
 // request() takes each command text, reports it to the host log and carries it out against the host's
-// model: the panels and their controls, the devices, the timers. Answers it hands the script come from
-// the answer ledger, which checks every hand-back. Revertives that IP and IW bring are queued, never
-// delivered from inside request(); the runner delivers them when the script is idle, as a real host
-// does. A command the host cannot make sense of is a fault of the script: an ERROR with its rule, and the
-// host carries on. The host owns its model; it does not own the log or the debug capture.
+// model: the panels and their controls, the devices, the timers. Answers it hands the script are kept
+// by the hand-back rule the test kit shares (hand_back_rule.h), which checks every hand-back. Revertives that
+// IP and IW bring are queued, never delivered from inside request(); the runner delivers them when the script
+// is idle, as a real host does. A command the host cannot make sense of is a fault of the script: an ERROR
+// with its rule, and the host carries on. The host owns its model; it does not own the log or the debug
+// capture.
 //
 // Requests are serialised by a lock, so a script that calls from a thread of its own cannot corrupt the
 // host; such a request is an ERROR. A request while no call into the script is in progress (from a
@@ -21,9 +22,9 @@
 #include <thread>
 #include <vector>
 
-#include "answer_ledger.h"
 #include "debug_line_capture.h"
 #include "devices.h"
+#include "hand_back_rule.h"
 #include "host_command.h"
 #include "host_log.h"
 #include "orvo_host.h"
@@ -78,6 +79,8 @@ private:
     intptr_t giveAnswer(const std::optional<std::string>& answer, const std::string& command);
     Control* control(const std::string& word, const std::string& panelId, const std::string& controlId);
     std::string resolve(const std::string& file) const;
+    // Every answer still out is a breach now; `when` says at what point it was due.
+    void reportOverdue(const char* when);
 
     void error(Fault fault, const std::string& text) { host_log::error(log_, fault, text); }
     void note(const std::string& text) { host_log::note(log_, text); }
@@ -95,7 +98,7 @@ private:
     Panels panels_;
     Devices devices_;
     Timers timers_;
-    AnswerLedger ledger_;
+    HandBackRule answers_;  // every answer handed to the script, and whether it came back in order
     std::deque<Revertive> pending_;
     bool closed_ = false;
     std::string inputFault_;

@@ -1,13 +1,11 @@
 #include "runner.h"
 
-#include <cstring>
 #include <vector>
 
-#include "button_message.h"
 #include "call_guard.h"
+#include "host_records.h"
 #include "input_error.h"
 #include "orvo_event_kind.h"
-#include "orvo_host_records.h"
 #include "panel_printer.h"
 #include "text.h"
 
@@ -131,15 +129,8 @@ void Runner::requireRunning(const Step& step) {
 void Runner::deliverRevertive(const Revertive& revertive) {
     host_log::event(log_, "revertive " + std::to_string(revertive.device) + " " +
                               std::to_string(revertive.slot) + " " + quotedText(revertive.text));
-    // The record holds its text inline, so it is sized for it; int32_t storage keeps it aligned.
-    size_t bytes = offsetof(orvo_revertive_record, slotText) + revertive.text.size() + 1;
-    std::vector<int32_t> storage((bytes + sizeof(int32_t) - 1) / sizeof(int32_t), 0);
-    auto* record = reinterpret_cast<orvo_revertive_record*>(storage.data());
-    record->deviceNumber = revertive.device;
-    record->slotIndex = revertive.slot;
-    std::memcpy(reinterpret_cast<char*>(storage.data()) + offsetof(orvo_revertive_record, slotText),
-                revertive.text.c_str(), revertive.text.size() + 1);
-    session_->notify(record, orvo_event_revertive);
+    HostRecord record = HostRecord::revertive(revertive.device, revertive.slot, revertive.text);
+    session_->notify(record.data(), record.kind());
 }
 
 bool Runner::deliverPending() {
@@ -162,16 +153,10 @@ bool Runner::deliverPending() {
 
 void Runner::pressControl(const Panel& panel, const Control& control, const std::string& message) {
     host_log::event(log_, "button " + panel.id + " " + control.id() + " " + quotedText(message));
-    // The record's texts live for the whole call: the script may reload its panel from the handler,
-    // which replaces the panel and its controls.
-    const std::string panelId = panel.id;
-    const std::string controlId = control.id();
-    ButtonMessage parsed(message);
-    orvo_button_record record{};
-    record.panelId = panelId.c_str();
-    record.controlId = controlId.c_str();
-    record.message = parsed.parsed();
-    session_->notify(&record, orvo_event_button);
+    // The record holds copies of the texts for the whole call: the script may reload its panel from
+    // the handler, which replaces the panel and its controls.
+    HostRecord record = HostRecord::button(panel.id, control.id(), message);
+    session_->notify(record.data(), record.kind());
 }
 
 Control* Runner::controlFor(const Step& step, ControlKind kind, Panel** panel) {
@@ -246,9 +231,8 @@ void Runner::advance(const Step& step) {
 
 void Runner::request(const Step& step) {
     host_log::event(log_, "parent request " + quotedText(step.text));
-    std::vector<char> text(step.text.begin(), step.text.end());
-    text.push_back('\0');
-    char* answer = session_->notify(text.data(), orvo_event_parent);
+    HostRecord text = HostRecord::parentRequest(step.text);
+    char* answer = session_->notify(text.data(), text.kind());
     answered_ = true;
     lastAnswer_ = answer == nullptr ? std::nullopt : std::optional<std::string>(answer);
     LogEntry answered;
