@@ -43,6 +43,9 @@ fi
 SOURCE_DATE_EPOCH="$(git log -1 --format=%ct HEAD)"
 export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
 umask 022
+# Compiled here, not taken from a compiler cache: a cache that rewrites paths relative to its base folder
+# would put those relative paths in the debug information, beyond the reach of the folder mapping.
+export CCACHE_DISABLE=1
 echo "release.sh: commit $(git rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH" '+%F %T') UTC)"
 
 step "install what the release needs"
