@@ -153,6 +153,13 @@ if grep -q "SHA-256 of Corvane.dll: $(sha256sum "$zip_dir/Corvane.dll" | cut -d'
 else
   fail "README.txt does not give the DLL's checksum"
 fi
+# A link time in the header would make every build of the DLL another file.
+pe_time="$(TZ=UTC i686-w64-mingw32-objdump -p "$zip_dir/Corvane.dll" | sed -nE 's/^Time\/Date\t+//p' | head -n 1)"
+if [ "$pe_time" = "Thu Jan  1 00:00:00 1970" ]; then
+  pass "Corvane.dll's header carries no link time"
+else
+  fail "Corvane.dll's header carries the link time [$pe_time]"
+fi
 if scripts/cross/check-dll.sh "$zip_dir/Corvane.dll"; then
   pass "Corvane.dll passes check-dll.sh"
 else
