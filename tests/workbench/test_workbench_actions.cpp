@@ -195,6 +195,32 @@ TEST(WorkbenchServer, AnyOtherListenAddressKeepsTheHostCheck) {
     EXPECT_TRUE(isLoopbackAddress("127.0.0.2"));
 }
 
+TEST(EventStream, KeepsTheNewestLinesAndDrawingAndSendsThemAtOneGo) {
+    EventStream events;
+    for (int i = 0; i < 1500; ++i) {
+        events.line("{\"text\":\"" + std::to_string(i) + "\"}");
+    }
+    events.state("{\"version\":1}");
+    events.state("{\"version\":2}");
+    EXPECT_EQ(events.keptLines(), EventStream::kKeptLines);
+    uint64_t position = 0;
+    std::string out;
+    ASSERT_TRUE(events.read(position, std::chrono::milliseconds(0), out));
+    EXPECT_EQ(out.rfind("event: lines\ndata: [{\"text\":\"500\"},", 0), 0u) << out.substr(0, 80);
+    EXPECT_NE(out.find("{\"text\":\"1499\"}]\n\nevent: state\ndata: {\"version\":2}\n\n"), std::string::npos);
+    EXPECT_EQ(out.find("\"version\":1"), std::string::npos);  // a drawing a newer one replaces is not sent
+
+    events.line("{\"text\":\"next\"}");  // a line waits for the drawing that ends its step
+    out.clear();
+    ASSERT_TRUE(events.read(position, std::chrono::milliseconds(0), out));
+    EXPECT_EQ(out, "");
+    events.clear();
+    ASSERT_TRUE(events.read(position, std::chrono::milliseconds(0), out));
+    EXPECT_EQ(out, "event: clear\ndata: {}\n\n");
+    events.close();
+    EXPECT_FALSE(events.read(position, std::chrono::milliseconds(0), out));
+}
+
 TEST(LibraryWatch, TakesABuildOnlyOnceItHasStoppedChanging) {
     std::string path = ::testing::TempDir() + "workbench_watch.so";
     auto write = [&](const std::string& text) { std::ofstream(path, std::ios::binary) << text; };
