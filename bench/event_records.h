@@ -1,56 +1,35 @@
-// The records the host hands a script with revertive and button events, built the way the host builds
-// them. A benchmark makes them once, before its timed loop, since making them is the host's work.
+// The records the host hands a script with revertive and button events, made by the kit's one record
+// builder as the host lays them out. A benchmark makes them once, before its timed loop, since making
+// them is the host's work.
 #pragma once
 
 #include <cstdint>
-#include <cstring>
+#include <string>
 
-#include "orvo_host_records.h"
-#include "parsed_command.h"
+#include "host_records.h"
 
-// A device's report of one slot: the number fields, then the slot's text stored in the record itself.
+// A device's report of one slot; the floor reads its slot and text back to format the same commands.
 class RevertiveRecord {
 public:
-    RevertiveRecord(int32_t device, int32_t slot, const char* text) : bytes_{} {
-        orvo_revertive_record fields{};
-        fields.deviceNumber = device;
-        fields.slotIndex = slot;
-        std::memcpy(bytes_, &fields, offsetof(orvo_revertive_record, slotText));
-        std::strncpy(reinterpret_cast<char*>(bytes_) + offsetof(orvo_revertive_record, slotText), text,
-                     kTextRoom - 1);
-    }
-    void* data() { return bytes_; }
-    const char* text() const {
-        return reinterpret_cast<const char*>(bytes_) + offsetof(orvo_revertive_record, slotText);
-    }
-    int32_t slot() const {
-        int32_t slot = 0;
-        std::memcpy(&slot, bytes_ + offsetof(orvo_revertive_record, slotIndex), sizeof slot);
-        return slot;
-    }
+    RevertiveRecord(int32_t device, int32_t slot, const char* text)
+        : record_(HostRecord::revertive(device, slot, text)), slot_(slot), text_(text) {}
+    void* data() const { return record_.data(); }
+    const char* text() const { return text_.c_str(); }
+    int32_t slot() const { return slot_; }
 
 private:
-    static constexpr std::size_t kTextRoom = 32;
-    alignas(
-        orvo_revertive_record) unsigned char bytes_[offsetof(orvo_revertive_record, slotText) + kTextRoom];
+    HostRecord record_;
+    int32_t slot_;
+    std::string text_;
 };
 
-// A press on one control, with the control's message parsed as the host parses it.
+// A press on one control, with the control's message cut by the host's reader.
 class ButtonPress {
 public:
-    ButtonPress(const char* panelId, const char* controlId, const char* message) : message_{}, record_{} {
-        message_.parseCommand(message);
-        record_.panelId = panelId;
-        record_.controlId = controlId;
-        record_.message = &message_;
-    }
-    ~ButtonPress() { message_.release(); }
-    ButtonPress(const ButtonPress&) = delete;
-    ButtonPress& operator=(const ButtonPress&) = delete;
-
-    void* data() { return &record_; }
+    ButtonPress(const char* panelId, const char* controlId, const char* message)
+        : record_(HostRecord::button(panelId, controlId, message)) {}
+    void* data() const { return record_.data(); }
 
 private:
-    ParsedCommand message_;
-    orvo_button_record record_;
+    HostRecord record_;
 };

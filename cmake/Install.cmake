@@ -3,6 +3,12 @@
 # and the Corvane panel itself. Build it RelWithDebInfo, so an author can step into the helper.
 include(CMakePackageConfigHelpers)
 
+# Folders the install creates on its way get these permissions, whatever the umask of whoever installs or
+# packages: a release is the same bytes from any builder.
+set(ORVO_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${ORVO_DIRECTORY_PERMISSIONS})
+
 set(ORVO_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/OrvoPanelSDK)
 set(ORVO_INSTALL_PANELDIR ${CMAKE_INSTALL_LIBDIR}/orvo/panels)
 
@@ -52,11 +58,28 @@ install(FILES
   DESTINATION ${ORVO_INSTALL_CMAKEDIR}
 )
 
-# What an author reads and copies: the guide, the emulator's formats, the panel template, and the API
-# reference when it was built.
+# What an author reads and copies: the guide, the emulator's formats, the workbench, the panel template,
+# and the API reference when it was built (scripts/release.sh builds it for the package).
 install(FILES ${PROJECT_SOURCE_DIR}/docs/panel-authors.md ${PROJECT_SOURCE_DIR}/docs/panel_host.md
+  ${PROJECT_SOURCE_DIR}/docs/workbench.md ${PROJECT_SOURCE_DIR}/docs/workbench.png
   DESTINATION ${CMAKE_INSTALL_DOCDIR}
 )
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/panel_template DESTINATION ${CMAKE_INSTALL_DOCDIR}
   PATTERN build EXCLUDE)
 install(DIRECTORY ${PROJECT_BINARY_DIR}/docs/api/html DESTINATION ${CMAKE_INSTALL_DOCDIR}/api OPTIONAL)
+
+# The demo site, its layout and scenario, so the installed panel_host plays the installed Corvane. The
+# site names its layout folder relative to itself, so the folder keeps its shape.
+install(FILES ${PROJECT_SOURCE_DIR}/demo/site.json ${PROJECT_SOURCE_DIR}/demo/demo.scenario
+  DESTINATION ${ORVO_INSTALL_SHAREDIR}/demo
+)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/demo/layouts DESTINATION ${ORVO_INSTALL_SHAREDIR}/demo)
+
+# The helper's and the kit's sources, where the debug information of a release build names them
+# (ORVO_MAP_SOURCE_PATHS in the top-level CMakeLists.txt): a debugger steps into the helper from an
+# author's panel on any machine.
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/string ${PROJECT_SOURCE_DIR}/script_helper
+  ${PROJECT_SOURCE_DIR}/platform ${PROJECT_SOURCE_DIR}/panel_testing
+  DESTINATION ${ORVO_INSTALL_SRCDIR}
+  FILES_MATCHING PATTERN "*.cpp" PATTERN "*.h"
+)

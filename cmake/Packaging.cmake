@@ -4,7 +4,8 @@
 # and is what `panel_host --version` prints. It is not the version block of a panel library file: that is
 # part of the host contract and set per panel with orvo_add_panel(... VERSION).
 #
-# Packages (scripts/release.sh makes them all; see it for the Windows zip and the source release):
+# Packages (scripts/release.sh makes them all, reproducibly; see it for the Windows zip and the source
+# release):
 #   cpack -G DEB   orvo-panel-sdk_<version>_amd64.deb from the install rules, for a prefix of /usr
 include_guard(GLOBAL)
 
@@ -43,6 +44,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 # The runtime libraries panel_host and Corvane.so link against, as dpkg-shlibdeps finds them; building a
 # panel against the SDK also needs a compiler and CMake.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cmake (>= 3.25), g++")
+# GoogleTest for orvo_add_panel_test and the test kit.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cmake (>= 3.25), g++, libgtest-dev")
+# The same bytes from every build of one commit: CPack takes the member times from SOURCE_DATE_EPOCH
+# (scripts/release.sh sets it from the commit), owners are root, and the folders it creates get fixed
+# permissions (the files' own come from the install rules).
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${ORVO_DIRECTORY_PERMISSIONS})
 
 include(CPack)

@@ -6,8 +6,8 @@
 // the rest is the event sequence. One byte picks each event, then its fields as FuzzInput reads them:
 //   0 revertive: device (0: 7, 1: 3, 2: 0, else int32), slot (byte b: 175 + b % 30, b >= 240: int32), text
 //   1 button: panel id and control id (0 null, 1 text, else a fixed word: panel ids "1", "2", "01",
-//     "-1", "", "1 "; the panel's control names and a few others), message (0 null, 1 parsed from a
-//     text, 2 host-filled with null sub-words and a fuzzed count), then the host's two leading words
+//     "-1", "", "1 "; the panel's control names and a few others), message (0 null, 1 a text cut by the
+//     host's reader, 2 host-filled with null sub-words and a fuzzed count), then the host's two leading words
 //   2 parent request (0 null, else text); the answer is kept for a later release
 //   3 timer tick: (0: 1, 1: 2, 2: int32, 3: int32 with high pointer bits set)
 //   4 release: (0 null; 1, 2 a held answer, the next byte even: the oldest, odd: the newest; 3 a foreign
@@ -24,9 +24,11 @@
 #include <string>
 #include <vector>
 
+#include "button_message.h"
 #include "fuzz_check.h"
 #include "fuzz_host.h"
 #include "fuzz_input.h"
+#include "host_records.h"
 #include "orvo_client_callback.h"
 #include "orvo_event_kind.h"
 #include "orvo_host_records.h"
@@ -53,6 +55,7 @@ public:
     void create(const std::string& basePath) {
         panel_ = load_orvo_client_script(host_, basePath.c_str());
         FUZZ_REQUIRE(panel_ != nullptr);
+        callEnded();
     }
 
     void destroy() {
@@ -61,9 +64,7 @@ public:
         panel_ = nullptr;
         answers_.clear();
         released_.clear();
-        if (host_ != nullptr) {
-            FUZZ_REQUIRE(host_->outstanding() == 0);
-        }
+        callEnded();
     }
 
     void run() {
@@ -98,10 +99,17 @@ public:
                     create(events_.text());
                     break;
             }
+            callEnded();
         }
     }
 
 private:
+    void callEnded() {
+        if (host_ != nullptr) {
+            host_->callEnded();
+        }
+    }
+
     static void expectNull(char* result) { FUZZ_REQUIRE(result == nullptr); }
 
     void revertive() {
@@ -112,15 +120,8 @@ private:
                                                    : events_.int32();
         const uint8_t slotChoice = events_.byte();
         const int32_t slot = slotChoice >= 240 ? events_.int32() : 175 + slotChoice % 30;
-        const std::string text = events_.text();
-        // The record as the host lays it out, its text stored from offset 16 up to the end of the block.
-        const size_t size = offsetof(orvo_revertive_record, slotText) + text.size() + 1;
-        std::unique_ptr<char[]> bytes(new char[size]);
-        std::memset(bytes.get(), 0, size);
-        std::memcpy(bytes.get() + offsetof(orvo_revertive_record, deviceNumber), &device, sizeof device);
-        std::memcpy(bytes.get() + offsetof(orvo_revertive_record, slotIndex), &slot, sizeof slot);
-        std::memcpy(bytes.get() + offsetof(orvo_revertive_record, slotText), text.data(), text.size());
-        expectNull(panel_->notify(bytes.get(), orvo_event_revertive));
+        const HostRecord record = HostRecord::revertive(device, slot, events_.text());
+        expectNull(panel_->notify(record.data(), orvo_event_revertive));
     }
 
     // A text field of a host record: null, a fixed word, or fuzzed text.
@@ -143,12 +144,12 @@ private:
         std::unique_ptr<char[]> controlId = field(kControls, sizeof kControls / sizeof kControls[0]);
 
         std::unique_ptr<ParsedCommand> message;
+        std::unique_ptr<ButtonMessage> cut;
         std::unique_ptr<char[]> command;
         std::unique_ptr<char[]> value;
         const uint8_t messageChoice = events_.byte() % 3;
         if (messageChoice == 1) {
-            message.reset(new ParsedCommand);
-            message->parseCommand(events_.text().c_str());
+            cut.reset(new ButtonMessage(events_.text()));  // cut by the host's reader
         } else if (messageChoice == 2) {
             // Filled by a careless host: null texts, null sub-words and whatever count it likes.
             message.reset(new ParsedCommand);
@@ -161,11 +162,8 @@ private:
             message->hasValue = events_.byte();
         }
         const orvo_button_record record{events_.int32(), events_.int32(), panelId.get(), controlId.get(),
-                                        message.get()};
+                                        cut != nullptr ? cut->parsed() : message.get()};
         expectNull(panel_->notify(const_cast<orvo_button_record*>(&record), orvo_event_button));
-        if (messageChoice == 1) {
-            message->release();
-        }
     }
 
     void parentRequest() {

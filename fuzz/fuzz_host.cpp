@@ -40,6 +40,17 @@ FuzzHost::~FuzzHost() {
     for (char* text : outstanding_) {
         delete[] text;
     }
+    for (char* text : back_) {
+        delete[] text;
+    }
+}
+
+void FuzzHost::callEnded() {
+    FUZZ_REQUIRE(outstanding_.empty());  // an answer kept past the call that asked
+    for (char* text : back_) {
+        delete[] text;
+    }
+    back_.clear();
 }
 
 void FuzzHost::reserved() {
@@ -54,10 +65,10 @@ intptr_t FuzzHost::request(void* data, int32_t kind) {
         if (data == nullptr) {
             return 0;  // readName hands back a null answer too
         }
-        auto found = outstanding_.find(static_cast<char*>(data));
-        FUZZ_REQUIRE(found != outstanding_.end());  // foreign, or handed back twice
-        delete[] * found;
-        outstanding_.erase(found);
+        char* text = static_cast<char*>(data);
+        FUZZ_REQUIRE(back_.count(text) == 0);         // handed back twice
+        FUZZ_REQUIRE(outstanding_.erase(text) == 1);  // foreign
+        back_.insert(text);
         return 0;
     }
     FUZZ_REQUIRE(kind == orvo_request_command);
@@ -67,6 +78,7 @@ intptr_t FuzzHost::request(void* data, int32_t kind) {
         std::fprintf(stderr, "host: %s\n", command.c_str());
     }
     FUZZ_REQUIRE(knownCommand(command));
+    FUZZ_REQUIRE(outstanding_.empty());  // the previous answer was due back before this command
 
     if (startsWith(command, "PI ") || startsWith(command, "PS ")) {
         return answers_.empty() ? 1 : answers_.byte() % 2;

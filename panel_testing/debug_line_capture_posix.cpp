@@ -89,24 +89,24 @@ void DebugLineCapture::claim() {
 }
 
 std::string DebugLineCapture::drain() {
-    // Debug text never holds a NUL, so a zero first byte means nothing came since the last drain.
-    if (view_ != nullptr && view_[0] == '\0') {
+    // Debug text never holds a NUL, so a zero byte where the next text would start means nothing came.
+    if (view_ != nullptr && readPos_ < kWindow && view_[readPos_] == '\0') {
         return std::string();
     }
-    const off_t written = ::lseek(fileFd_, 0, SEEK_CUR);
-    if (written <= 0) {
+    const off_t end = ::lseek(fileFd_, 0, SEEK_CUR);
+    if (end <= 0 || static_cast<size_t>(end) <= readPos_) {
         return std::string();
     }
-    const size_t length = static_cast<size_t>(written);
+    const size_t length = static_cast<size_t>(end) - readPos_;
     const size_t kept = std::min(length, kMaxDrain);
     std::string text;
-    if (view_ != nullptr && kept <= kWindow) {
-        text.assign(view_, kept);
+    if (view_ != nullptr && readPos_ + kept <= kWindow) {
+        text.assign(view_ + readPos_, kept);
     } else {
         text.resize(kept);
         size_t got = 0;
         while (got < kept) {
-            ssize_t read = ::pread(fileFd_, &text[got], kept - got, static_cast<off_t>(got));
+            ssize_t read = ::pread(fileFd_, &text[got], kept - got, static_cast<off_t>(readPos_ + got));
             if (read <= 0) {
                 break;
             }
@@ -117,10 +117,14 @@ std::string DebugLineCapture::drain() {
     if (kept < length) {
         text += "\n(" + std::to_string(length - kept) + " more bytes of debug text left out)\n";
     }
-    // Back to an empty window: the next text starts at the beginning again.
-    if (::ftruncate(fileFd_, 0) != 0 || ::ftruncate(fileFd_, view_ != nullptr ? kWindow : 0) != 0) {
-        std::perror("DebugLineCapture: cannot empty the debug line file");
+    readPos_ = static_cast<size_t>(end);
+    if (readPos_ >= kWindow / 2) {
+        // Back to an empty window: the next text starts at the beginning again.
+        if (::ftruncate(fileFd_, 0) != 0 || ::ftruncate(fileFd_, view_ != nullptr ? kWindow : 0) != 0) {
+            std::perror("DebugLineCapture: cannot empty the debug line file");
+        }
+        ::lseek(fileFd_, 0, SEEK_SET);
+        readPos_ = 0;
     }
-    ::lseek(fileFd_, 0, SEEK_SET);
     return text;
 }

@@ -1,11 +1,17 @@
 #!/usr/bin/env bash
 # Checks the release scripts/release.sh left in dist/ as its users meet it:
 #   - every file matches SHA256SUMS, and the four files carry one version;
-#   - the .deb, unpacked into a scratch root (dpkg -x), declares its runtime dependencies, its panel_host
-#     prints that version, and the panel template of the source release builds against that root alone,
-#     runs its tests and plays its scenario in the root's panel_host;
-#   - the zip holds Corvane.dll, README.txt and LICENSE.txt, and the DLL passes scripts/cross/check-dll.sh.
-# Installs what it needs first.
+#   - the .deb, unpacked into a scratch root (dpkg -x), declares its runtime dependencies and recommends
+#     GoogleTest, ships the guides and the API reference, its panel_host prints that version and plays the
+#     demo scenario against the installed Corvane.so and demo site; the panel template of the source
+#     release builds against that root alone, runs its tests and plays its scenario in the root's
+#     panel_host, and gdb finds the helper's sources under the root from the template's module;
+#     scripts/sdk-mistakes.sh, where it exists, is run on the root;
+#   - the zip holds Corvane.dll, README.txt and LICENSE.txt, and the DLL passes scripts/cross/check-dll.sh;
+#   - the release is reproducible: HEAD is released a second time, in another folder, by another user
+#     (when run as root), with another umask, time zone and locale, with the clock a year and more ahead,
+#     and its SHA256SUMS must equal dist/'s; diffoscope shows what differs in each differing file.
+# dist/ must come from HEAD (release.sh, then this). Installs what it needs first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -16,7 +22,7 @@ failures=0
 pass() { echo "ok    $*"; }
 fail() { echo "FAIL  $*"; failures=$((failures + 1)); }
 
-scripts/install-deps.sh binutils-mingw-w64-i686 unzip
+scripts/install-deps.sh binutils-mingw-w64-i686 unzip gdb diffoscope-minimal faketime
 
 name="orvo-panel-sdk"
 deb="$(find "$dist" -maxdepth 1 -name "${name}_*.deb" -print -quit 2>/dev/null)"
@@ -53,11 +59,33 @@ if grep -q 'libc6' <<<"$depends" && grep -q 'libstdc++6' <<<"$depends"; then
 else
   fail "runtime dependencies missing from Depends: [$depends]"
 fi
+if grep -q 'libgtest-dev' <<<"$(dpkg-deb -f "$deb" Depends Recommends)"; then
+  pass "depends on or recommends libgtest-dev (orvo_add_panel_test)"
+else
+  fail "neither Depends nor Recommends names libgtest-dev"
+fi
+docdir="$sysroot/usr/share/doc/$name"
+for doc in panel-authors.md panel_host.md workbench.md workbench.png api/html/index.html; do
+  if [ -s "$docdir/$doc" ]; then
+    pass "ships /usr/share/doc/$name/$doc"
+  else
+    fail "does not ship /usr/share/doc/$name/$doc"
+  fi
+done
 panel_host="$sysroot/usr/bin/panel_host"
 if [ "$("$panel_host" --version)" = "panel_host $version" ]; then
   pass "panel_host --version prints panel_host $version"
 else
   fail "panel_host --version prints [$("$panel_host" --version 2>&1 || true)], expected [panel_host $version]"
+fi
+corvane="$(find "$sysroot/usr/lib" -path '*/orvo/panels/Corvane.so' -print -quit)"
+demo="$sysroot/usr/share/$name/demo"
+if [ -n "$corvane" ] &&
+   "$panel_host" "$corvane" "$demo/site.json" "$demo/demo.scenario" >"$work/demo-scenario.log" 2>&1; then
+  pass "the demo scenario plays in the root's panel_host against its Corvane.so and demo site"
+else
+  tail -20 "$work/demo-scenario.log" 2>/dev/null || true
+  fail "the demo scenario does not play from the root (Corvane.so: [$corvane], demo: $demo)"
 fi
 
 echo "== the panel template of the source release, against the scratch root alone"
@@ -85,9 +113,29 @@ if cmake -S "$template" -B "$template/build" -DCMAKE_PREFIX_PATH="$sysroot/usr" 
     cat "$work/template-scenario.log"
     fail "template scenario in the root's panel_host"
   fi
+  # An author with the package installed needs nothing here: the debug information names
+  # /usr/share/<package>/src. Unpacked elsewhere, substitute-path points gdb at the root.
+  helper_source="$sysroot/usr/share/$name/src/script_helper/orvo_script_helper.cpp"
+  gdb -nx -batch -ex "set substitute-path /usr $sysroot/usr" -ex "list orvo_script_helper::notify" \
+      -ex "info source" "$module" >"$work/gdb.log" 2>&1 || true
+  if grep -qF "Located in $helper_source" "$work/gdb.log" && ! grep -q 'No such file' "$work/gdb.log"; then
+    pass "gdb lists the helper's source from the template's module: $helper_source"
+  else
+    cat "$work/gdb.log"
+    fail "gdb does not find the helper's source under the root from the template's module"
+  fi
 else
   cat "$work/template-configure.log" "$work/template-build.log" 2>/dev/null | tail -40
   fail "template does not build against the scratch root"
+fi
+
+if [ -x scripts/sdk-mistakes.sh ]; then
+  echo "== panel authors' mistakes, built against the scratch root"
+  if scripts/sdk-mistakes.sh "$sysroot/usr"; then
+    pass "scripts/sdk-mistakes.sh catches every mistake panel"
+  else
+    fail "scripts/sdk-mistakes.sh"
+  fi
 fi
 
 echo "== the plant's zip"
@@ -105,10 +153,63 @@ if grep -q "SHA-256 of Corvane.dll: $(sha256sum "$zip_dir/Corvane.dll" | cut -d'
 else
   fail "README.txt does not give the DLL's checksum"
 fi
+# A link time in the header would make every build of the DLL another file.
+pe_time="$(TZ=UTC i686-w64-mingw32-objdump -p "$zip_dir/Corvane.dll" | sed -nE 's/^Time\/Date\t+//p' | head -n 1)"
+if [ "$pe_time" = "Thu Jan  1 00:00:00 1970" ]; then
+  pass "Corvane.dll's header carries no link time"
+else
+  fail "Corvane.dll's header carries the link time [$pe_time]"
+fi
 if scripts/cross/check-dll.sh "$zip_dir/Corvane.dll"; then
   pass "Corvane.dll passes check-dll.sh"
 else
   fail "Corvane.dll fails check-dll.sh"
+fi
+
+echo "== the release again, from HEAD: another folder, user, umask, time zone and locale, a year later"
+# A fresh folder outside this checkout, which another user can own.
+again="$(mktemp -d "${TMPDIR:-/tmp}/orvo-release-again.XXXXXX")"
+trap 'rm -rf "$again"' EXIT
+chmod 755 "$again"
+clone="$again/checkout"
+git clone -q --no-checkout "$root" "$clone"
+git -C "$clone" checkout -q --detach "$(git rev-parse HEAD)"
+mkdir -p "$again/home"
+if [ "$(id -u)" -eq 0 ] && id nobody >/dev/null 2>&1; then
+  other_user=nobody
+  chown -R nobody:"$(id -gn nobody)" "$again"
+  as_other=(setpriv --reuid=nobody --regid="$(id -g nobody)" --clear-groups --)
+else
+  # Without root there is no other account to switch to; the user's name still differs.
+  other_user=orvo-release-again
+  as_other=()
+fi
+again_started=$SECONDS
+if env -i PATH="$PATH" HOME="$again/home" USER="$other_user" LOGNAME="$other_user" TZ=Pacific/Chatham \
+       LANG=C.UTF-8 LC_ALL=C.UTF-8 "${as_other[@]}" \
+       bash -c 'cd "$1" && umask 077 && exec faketime -f +400d scripts/release.sh' _ "$clone" \
+       >"$work/release-again.log" 2>&1; then
+  echo "rebuilt as $other_user with umask 077 in $((SECONDS - again_started)) s"
+  if cmp -s "$dist/SHA256SUMS" "$clone/dist/SHA256SUMS"; then
+    pass "the rebuilt release has the same SHA256SUMS, byte for byte"
+  else
+    differing=0
+    while read -r sum file; do
+      if [ "$(sha256sum <"$clone/dist/$file" | cut -d' ' -f1)" != "$sum" ]; then
+        echo "-- diffoscope $file (dist/ and the rebuild), its first 80 lines"
+        timeout 900 diffoscope --text - "$dist/$file" "$clone/dist/$file" 2>&1 | head -n 80 || true
+        fail "$file differs when rebuilt from the same commit"
+        differing=$((differing + 1))
+      fi
+    done <"$dist/SHA256SUMS"
+    if [ "$differing" -eq 0 ]; then
+      diff "$dist/SHA256SUMS" "$clone/dist/SHA256SUMS" || true
+      fail "SHA256SUMS differs from the rebuild's, though its files do not"
+    fi
+  fi
+else
+  tail -30 "$work/release-again.log"
+  fail "scripts/release.sh failed in the second folder"
 fi
 
 if [ "$failures" -ne 0 ]; then

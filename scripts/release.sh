@@ -2,13 +2,20 @@
 # Builds a release into dist/, from the committed sources (HEAD) of this checkout:
 #   orvo-panel-sdk-<version>.tar.gz      the source release (git archive of HEAD)
 #   orvo-panel-sdk_<version>_amd64.deb   the SDK for panel authors: headers, RelWithDebInfo libraries, the CMake
-#                                        package, panel_host, Corvane.so and the docs, under /usr (CPack)
+#                                        package, panel_host, Corvane.so with the demo site, the docs and API
+#                                        reference, and the helper's sources for the debugger, under /usr (CPack)
 #   Corvane-<version>-win32.zip          for the plant: the shipping 32-bit Corvane.dll, checked with
 #                                        scripts/cross/check-dll.sh, a README and the license
 #   SHA256SUMS                           over the three
 # <version> is the one in the top-level project(). The .deb and the DLL are built from the unpacked source
 # release, so the tarball is known to build. Uncommitted changes are not part of a release.
-# Installs what it needs first. scripts/release-check.sh checks the result.
+#
+# The release is reproducible: one commit gives the same bytes in every file, whatever the folder, time,
+# user, umask, time zone and locale of the build. Every time stamp is the commit's (SOURCE_DATE_EPOCH),
+# the build folders are mapped to the installed source folder in everything compiled
+# (ORVO_MAP_SOURCE_PATHS), the DLL's header carries no link time, and the archives have fixed member times,
+# order, owners and permissions. scripts/release-check.sh rebuilds the release elsewhere and compares.
+# Installs what it needs first.
 set -euo pipefail
 root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cd "$root"
@@ -31,8 +38,18 @@ if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
   echo "release.sh: warning: uncommitted changes are left out; the release is HEAD ($(git rev-parse --short HEAD))"
 fi
 
+# What would otherwise differ from one builder to the next: every stamped time is the commit's, files are
+# created with the same permissions, and nothing sorts or formats by the builder's locale or time zone.
+SOURCE_DATE_EPOCH="$(git log -1 --format=%ct HEAD)"
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
+umask 022
+# Compiled here, not taken from a compiler cache: a cache that rewrites paths relative to its base folder
+# would put those relative paths in the debug information, beyond the reach of the folder mapping.
+export CCACHE_DISABLE=1
+echo "release.sh: commit $(git rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH ($(date -u -d "@$SOURCE_DATE_EPOCH" '+%F %T') UTC)"
+
 step "install what the release needs"
-scripts/install-deps.sh dpkg-dev
+scripts/install-deps.sh dpkg-dev doxygen strip-nondeterminism
 scripts/cross/install.sh win32dll
 
 name="orvo-panel-sdk"
@@ -50,13 +67,16 @@ tar -xzf "$dist/$name-$version.tar.gz" -C "$work"
 step "Debian package, RelWithDebInfo, from the source release"
 deb_build="$work/deb"
 cmake -S "$src" -B "$deb_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
-      -DORVO_BUILD_TESTS=OFF -DORVO_WERROR=ON >/dev/null
+      -DORVO_BUILD_TESTS=OFF -DORVO_WERROR=ON -DORVO_MAP_SOURCE_PATHS=ON >/dev/null
 cmake --build "$deb_build" -j "$(nproc)" >/dev/null
+# The API reference ships in the package; the install rules take it when it is there.
+cmake --build "$deb_build" --target docs >/dev/null
 (cd "$deb_build" && cpack -G DEB >/dev/null)
 mv "$deb_build/$deb" "$dist/"
 
 step "shipping Corvane.dll, from the source release, and its checks"
-(cd "$src" && cmake --workflow --preset win32dll >/dev/null)
+(cd "$src" && cmake --preset win32dll -DORVO_MAP_SOURCE_PATHS=ON >/dev/null &&
+  cmake --build --preset win32dll >/dev/null)
 dll="$src/build/win32dll/panels/Corvane/Corvane.dll"
 "$src/scripts/cross/check-dll.sh" "$dll"
 
@@ -68,7 +88,15 @@ cp "$dll" "$zip_dir/Corvane.dll"
 sed -e "s/@VERSION@/$version/" -e "s/@DLL_SHA256@/$(sha256sum "$dll" | cut -d' ' -f1)/" -e 's/$/\r/' \
     "$src/scripts/plant-README.txt.in" >"$zip_dir/README.txt"
 sed -e 's/$/\r/' "$src/LICENSE" >"$zip_dir/LICENSE.txt"
-(cd "$work" && cmake -E tar cf "$dist/Corvane-$version-win32.zip" --format=zip "Corvane-$version-win32")
+# Members in a fixed order with the commit's time and fixed permissions; strip-nondeterminism then
+# clears what the zip writer adds of its own (owners, extra time fields).
+members=("Corvane-$version-win32/Corvane.dll" "Corvane-$version-win32/LICENSE.txt"
+         "Corvane-$version-win32/README.txt")
+chmod 755 "$zip_dir"
+chmod 644 "$zip_dir"/*
+touch -h -d "@$SOURCE_DATE_EPOCH" "$zip_dir" "$zip_dir"/*
+(cd "$work" && cmake -E tar cf "$dist/Corvane-$version-win32.zip" --format=zip -- "${members[@]}")
+strip-nondeterminism --type zip --timestamp "$SOURCE_DATE_EPOCH" "$dist/Corvane-$version-win32.zip" >/dev/null
 
 step "SHA256SUMS"
 (cd "$dist" && sha256sum "$name-$version.tar.gz" "$deb" "Corvane-$version-win32.zip" \

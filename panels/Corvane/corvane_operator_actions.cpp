@@ -12,12 +12,9 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-// The list answers "selectedindex" with the 0-based index of its selected row, or -1 for none. An answer
-// is taken when it is a whole number as toInt() reads one (blanks around it, an optional sign, at least
-// one digit, nothing else) and names one of the list's rows or -1; anything else (an empty answer from a
-// failed read, "3x", "1.5", a number beyond the list) yields false, so no row number the list did not
-// report can reach the per-row tables.
-bool readListIndex(const orvo_string& text, int32_t rowCount, int32_t* index) {
+// A whole number as toInt() reads one: blanks around it, an optional sign, at least one digit, nothing
+// else. An empty text, "3x" or "1.5" is none.
+bool isWholeNumber(const orvo_string& text) {
     const char* at = text.c_str();
     while (isBlank(*at)) {
         ++at;
@@ -34,7 +31,15 @@ bool readListIndex(const orvo_string& text, int32_t rowCount, int32_t* index) {
     while (isBlank(*at)) {
         ++at;
     }
-    if (*at != '\0') {
+    return *at == '\0';
+}
+
+// The list answers "selectedindex" with the 0-based index of its selected row, or -1 for none. An answer
+// is taken when it is a whole number and names one of the list's rows or -1; anything else (an empty
+// answer from a failed read, "3x", a number beyond the list) yields false, so no row number the list did
+// not report can reach the per-row tables.
+bool readListIndex(const orvo_string& text, int32_t rowCount, int32_t* index) {
+    if (!isWholeNumber(text)) {
         return false;
     }
     // toInt() saturates, so a long run of digits lands outside the list too.
@@ -43,6 +48,21 @@ bool readListIndex(const orvo_string& text, int32_t rowCount, int32_t* index) {
         return false;
     }
     *index = value;
+    return true;
+}
+
+// The picker's value is a destination number: a whole number of 0 or more (a long run of digits
+// saturates at the largest). Anything else (negative, empty, "12x") yields false, so no number the
+// router cannot have is drawn or written to the information driver.
+bool readDestChoice(const orvo_string& text, int32_t* dest) {
+    if (!isWholeNumber(text)) {
+        return false;
+    }
+    const int32_t value = text.toInt();
+    if (value < 0) {
+        return false;
+    }
+    *dest = value;
     return true;
 }
 
@@ -88,7 +108,9 @@ void Corvane::chooseRow() {
 }
 
 void Corvane::chooseDest(const orvo_string& value) {
-    selectedDest = value.toInt();
+    if (!readDestChoice(value, &selectedDest)) {
+        return;  // like a bad row answer: nothing changes and nothing is sent
+    }
     if (!destChosen && rowChosen) {
         controlEnable(PANEL, SELECT_BUTTON);
     }

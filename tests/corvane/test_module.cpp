@@ -3,12 +3,10 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
-#include <cstring>
-
+#include "host_records.h"
 #include "orvo_client_callback.h"
 #include "orvo_event_kind.h"
 #include "orvo_host.h"
-#include "orvo_host_records.h"
 #include "recording_host.h"
 
 namespace {
@@ -45,13 +43,8 @@ TEST_F(CorvaneModule, CreatesAPanelThatAnswersTheHostAndClosesOnDelete) {
     EXPECT_EQ(host.commands().back(), "ET 1 1000");
     host.clear();
 
-    alignas(orvo_revertive_record) unsigned char record[32] = {};
-    const int32_t device = 7;
-    const int32_t slot = 181;
-    std::memcpy(record + 0, &device, sizeof device);
-    std::memcpy(record + 8, &slot, sizeof slot);
-    std::memcpy(record + 16, "0", 2);
-    EXPECT_EQ(panel->notify(record, orvo_event_revertive), nullptr);
+    const HostRecord record = HostRecord::revertive(7, 181, "0");
+    EXPECT_EQ(panel->notify(record.data(), orvo_event_revertive), nullptr);
     EXPECT_EQ(host.commands().front(), "TP 'cell.0.1=000' '1' 'Mixer'");
 
     char* answer = panel->notify(const_cast<char*>("_events"), orvo_event_parent);

@@ -1,5 +1,5 @@
 // Which list answers choose a row: a whole number (blanks around it and a sign allowed) naming one of the
-// sixteen rows, or -1 for none.
+// sixteen rows, or -1 for none. Which picker values choose a destination: a whole number of 0 or more.
 #include <gtest/gtest.h>
 
 #include "panel_story.h"
@@ -74,6 +74,33 @@ TEST(CorvaneRowChoice, TakesOnlyAWholeNumberNamingOneOfTheListRows) {
             story.press("Select");
             EXPECT_EQ(story.sent()[0], "TP 'cell.4.1=012' '1' 'Mixer'");
         }
+        story.close();
+        expectHandBacksBalanced(story.host);
+    }
+}
+
+TEST(CorvaneRowChoice, TakesADestinationOnlyAsAWholeNumberOfZeroOrMore) {
+    struct Case {
+        const char* message;
+        const char* drawn;  // cell 1 after Select; null when the pick must be ignored
+    };
+    const Case cases[] = {
+        {"index=12", "012"},    {"index=0", "000"},    {"index= 7 ", "007"}, {"index=+7", "007"},
+        {"index=-0", "000"},    {"index=-5", nullptr}, {"index=", nullptr},  {"index=12x", nullptr},
+        {"index=1.5", nullptr}, {"index=-", nullptr},  {"index= ", nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.message);
+        PanelStory story;
+        story.pickDest(4);
+        story.chooseRow(3);
+        story.sent();
+        story.event("1", "Dest", c.message);
+        // An ignored pick is a bad answer: nothing is sent, and the earlier pick of 4 stands.
+        EXPECT_EQ(story.sent(), c.drawn != nullptr ? Lines{"CE '1' 'Select'"} : Lines{});
+        story.press("Select");
+        EXPECT_EQ(story.sent()[0],
+                  std::string("TP 'cell.2.1=") + (c.drawn ? c.drawn : "004") + "' '1' 'Mixer'");
         story.close();
         expectHandBacksBalanced(story.host);
     }

@@ -6,6 +6,8 @@
 #include <cstring>
 #include <memory>
 
+#include "button_message.h"
+#include "host_records.h"
 #include "orvo_event_kind.h"
 #include "orvo_host_records.h"
 
@@ -50,11 +52,8 @@ char* ExportedPanel::button(const char* panelId, const char* controlId, const ch
     if (message == nullptr) {
         return button(panelId, controlId, static_cast<const ParsedCommand*>(nullptr));
     }
-    ParsedCommand parsed;
-    parsed.parseCommand(message);
-    char* result = button(panelId, controlId, &parsed);
-    parsed.release();
-    return result;
+    const ButtonMessage parsed(message);  // cut by the host's reader, not the script's parser
+    return button(panelId, controlId, parsed.parsed());
 }
 
 void ExportedPanel::chooseRow3() {
@@ -66,12 +65,8 @@ void ExportedPanel::press(const char* control) {
 }
 
 char* ExportedPanel::report(int32_t device, int32_t slot, const std::string& text) {
-    const size_t size = offsetof(orvo_revertive_record, slotText) + text.size() + 1;
-    std::unique_ptr<char[]> bytes(new char[size]());
-    std::memcpy(bytes.get() + offsetof(orvo_revertive_record, deviceNumber), &device, sizeof device);
-    std::memcpy(bytes.get() + offsetof(orvo_revertive_record, slotIndex), &slot, sizeof slot);
-    std::memcpy(bytes.get() + offsetof(orvo_revertive_record, slotText), text.c_str(), text.size() + 1);
-    return notify(bytes.get(), orvo_event_revertive);
+    const HostRecord record = HostRecord::revertive(device, slot, text);
+    return notify(record.data(), orvo_event_revertive);
 }
 
 std::optional<std::string> ExportedPanel::ask(const char* request) {

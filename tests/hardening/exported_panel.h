@@ -28,7 +28,7 @@ public:
 
     // A button record with these texts (any may be null) and a message parsed by the host.
     char* button(const char* panelId, const char* controlId, const ParsedCommand* message);
-    // The same with the message parsed from `message` (null: no message at all).
+    // The same with `message` cut by the host's reader (null: no message at all).
     char* button(const char* panelId, const char* controlId, const char* message);
     // The operator clicks row 3; the list answers selectedindex=2.
     void chooseRow3();

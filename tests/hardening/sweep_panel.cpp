@@ -3,9 +3,8 @@
 #include <cstring>
 
 #include "failing_allocator.h"
+#include "host_records.h"
 #include "orvo_event_kind.h"
-#include "orvo_host_records.h"
-#include "parsed_command.h"
 
 extern "C" orvo_client_callback* load_orvo_client_script(orvo_host* host, const char* basePath);
 
@@ -14,13 +13,38 @@ intptr_t SweepHost::request(void* data, int32_t kind) {
     return RecordingHost::request(data, kind);
 }
 
-SweepPanel::SweepPanel(const Site& s) : site(s) {
-    host.answer("SD 'ZaD SDI Router'", "3 0");
-    host.answer("SD 'DAZ Tally Infodriver'", "7 0");
-    host.answer("TG '1' 'Mixer' 'selectedindex'", "selectedindex=2");
-    host.answerPrefix("RN 3 1 ", "Camera|12" + site.namePad);
+namespace {
+
+// A host record, made with the failing allocator paused: its blocks are the host's, not counted.
+template <typename Build>
+HostRecord pausedRecord(Build build) {
+    failing_allocator::Pause pause;
+    return build();
+}
+
+std::unique_ptr<SweepHost> siteHost(const Site& site) {
+    auto host = std::make_unique<SweepHost>();
+    host->answer("SD 'ZaD SDI Router'", "3 0");
+    host->answer("SD 'DAZ Tally Infodriver'", "7 0");
+    host->answer("TG '1' 'Mixer' 'selectedindex'", "selectedindex=2");
+    host->answerPrefix("RN 3 1 ", "Camera|12" + site.namePad);
+    return host;
+}
+
+}  // namespace
+
+SweepPanel::SweepPanel(const Site& s) : site(s), host_(siteHost(s)) {
     answers_.reserve(64);
     answerTexts_.reserve(64);
+}
+
+std::vector<std::string> SweepPanel::contractBreaches() const {
+    std::vector<std::string> all = earlierBreaches_;
+    all.insert(all.end(), host_->contractBreaches().begin(), host_->contractBreaches().end());
+    if (host_->outstanding() != 0) {
+        all.push_back(std::to_string(host_->outstanding()) + " answer(s) never handed back");
+    }
+    return all;
 }
 
 SweepPanel::~SweepPanel() {
@@ -28,8 +52,15 @@ SweepPanel::~SweepPanel() {
 }
 
 bool SweepPanel::create() {
+    if (hostUsed_) {
+        failing_allocator::Pause pause;
+        destroy();
+        earlierBreaches_ = contractBreaches();
+        host_ = siteHost(site);
+    }
+    hostUsed_ = true;
     try {
-        panel_ = load_orvo_client_script(&host, site.basePath.c_str());
+        panel_ = load_orvo_client_script(host_.get(), site.basePath.c_str());
     } catch (...) {
         ++escapes_;
         panel_ = nullptr;
@@ -50,12 +81,16 @@ void SweepPanel::destroy() {
 }
 
 char* SweepPanel::notify(void* data, int32_t kind) {
+    char* result = nullptr;
     try {
-        return panel_->notify(data, kind);
+        result = panel_->notify(data, kind);
     } catch (...) {
         ++escapes_;
-        return nullptr;
     }
+    // Every answer of the call was due back by its end.
+    failing_allocator::Pause pause;
+    host_->endOfCall();
+    return result;
 }
 
 void SweepPanel::chooseRow3() {
@@ -76,30 +111,14 @@ void SweepPanel::press(const char* control) {
 }
 
 void SweepPanel::event(const char* panelId, const char* controlId, const char* message) {
-    ParsedCommand parsed;
-    {
-        failing_allocator::Pause pause;
-        parsed.parseCommand(message);
-    }
-    orvo_button_record record{0, 0, panelId, controlId, &parsed};
-    notify(&record, orvo_event_button);
-    failing_allocator::Pause pause;
-    parsed.release();
+    const HostRecord record = pausedRecord([&] { return HostRecord::button(panelId, controlId, message); });
+    notify(record.data(), orvo_event_button);
 }
 
 void SweepPanel::report(int32_t slot, const std::string& value, int32_t device) {
-    std::vector<char> bytes;
-    {
-        failing_allocator::Pause pause;
-        const std::string text = value + std::string(site.slotPad.size(), ' ');
-        bytes.assign(offsetof(orvo_revertive_record, slotText) + text.size() + 1, '\0');
-        std::memcpy(bytes.data() + offsetof(orvo_revertive_record, deviceNumber), &device, sizeof device);
-        std::memcpy(bytes.data() + offsetof(orvo_revertive_record, slotIndex), &slot, sizeof slot);
-        std::memcpy(bytes.data() + offsetof(orvo_revertive_record, slotText), text.c_str(), text.size());
-    }
-    notify(bytes.data(), orvo_event_revertive);
-    failing_allocator::Pause pause;
-    bytes = std::vector<char>();
+    const HostRecord record = pausedRecord(
+        [&] { return HostRecord::revertive(device, slot, value + std::string(site.slotPad.size(), ' ')); });
+    notify(record.data(), orvo_event_revertive);
 }
 
 void SweepPanel::tick(int32_t timerId) {

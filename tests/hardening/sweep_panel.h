@@ -6,9 +6,14 @@
 // bookkeeping are made with the failing allocator paused, so that the allocations counted in a run are
 // the library's own. A Site says how long the host's texts are: short ones fit inside the string
 // component's inline buffer, long ones make every copy and command text take a heap block.
+//
+// Each panel gets a host of its own, as the real host gives each script one: a panel created after an
+// earlier one ended (its AS sent) starts on a fresh host, and the breaches of the host it leaves are
+// kept, so that contractBreaches() holds every breach of the run.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -36,7 +41,8 @@ public:
     SweepPanel(const SweepPanel&) = delete;
     SweepPanel& operator=(const SweepPanel&) = delete;
 
-    // Through the export; false when it answered null.
+    // Through the export, on a fresh host when a panel was created on this one before; false when it
+    // answered null.
     bool create();
     // Through the panel's interface, as the host ends it.
     void destroy();
@@ -64,13 +70,18 @@ public:
 
     // Exceptions that escaped the export, notify() or the destructor.
     int escapes() const { return escapes_; }
+    // Every breach of the host contract on this panel's hosts, answers left unreturned included.
+    std::vector<std::string> contractBreaches() const;
 
+    SweepHost& host() { return *host_; }
     const Site& site;
-    SweepHost host;
 
 private:
     char* notify(void* data, int32_t kind);
 
+    std::unique_ptr<SweepHost> host_;
+    bool hostUsed_ = false;                     // a creation was tried on host_
+    std::vector<std::string> earlierBreaches_;  // of the hosts left behind
     orvo_client_callback* panel_ = nullptr;
     std::vector<char*> answers_;
     std::vector<std::string> answerTexts_;

@@ -37,7 +37,7 @@ Lines selectRow3(const std::string& number, const std::string& dest) {
     return lines;
 }
 
-TEST(HostileButtonRecords, NullTextsAndCarelessMessagesPickNothingOrDestinationZero) {
+TEST(HostileButtonRecords, NullTextsAndCarelessMessagesPickNothing) {
     const ParsedCommand nullWords = carelessMessage(nullptr, nullptr, 1000);
     const ParsedCommand negativeCount = carelessMessage("index", nullptr, -5);
     const ParsedCommand nullSubWords = carelessMessage(nullptr, "12", 32);
@@ -61,15 +61,15 @@ TEST(HostileButtonRecords, NullTextsAndCarelessMessagesPickNothingOrDestinationZ
         {"null control id", "1", nullptr, nullptr, "index=12", false, "000", "0"},
         {"panel id 1 with a blank", "1 ", "Dest", nullptr, "index=12", false, "000", "0"},
         {"panel id +1", "+1", "Dest", nullptr, "index=12", false, "000", "0"},
-        {"no message", "1", "Dest", nullptr, nullptr, true, "000", "0"},
-        {"null words, count 1000", "1", "Dest", &nullWords, nullptr, true, "000", "0"},
-        {"null value, count -5", "1", "Dest", &negativeCount, nullptr, true, "000", "0"},
+        {"no message", "1", "Dest", nullptr, nullptr, false, "000", "0"},
+        {"null words, count 1000", "1", "Dest", &nullWords, nullptr, false, "000", "0"},
+        {"null value, count -5", "1", "Dest", &negativeCount, nullptr, false, "000", "0"},
         {"null sub-words, count 32", "1", "Dest", &nullSubWords, nullptr, true, "012", "12"},
         {"count INT_MAX", "1", "Dest", &hugeCount, nullptr, true, "012", "12"},
         {"31 sub-words keep the value", "1", "Dest", nullptr, dots31.c_str(), true, "012", "12"},
-        {"40 sub-words leave no value", "1", "Dest", nullptr, dots40.c_str(), true, "000", "0"},
+        {"40 sub-words leave no value", "1", "Dest", nullptr, dots40.c_str(), false, "000", "0"},
         {"INT_MAX", "1", "Dest", nullptr, "index=2147483647", true, "2147483647", "2147483647"},
-        {"INT_MIN", "1", "Dest", nullptr, "index=-2147483648", true, "-2147483648", "-2147483648"},
+        {"INT_MIN", "1", "Dest", nullptr, "index=-2147483648", false, "000", "0"},
         {"beyond INT_MAX", "1", "Dest", nullptr, "index=99999999999999", true, "2147483647", "2147483647"},
         {"1 MiB of digits", "1", "Dest", nullptr, mebibyte.c_str(), true, "2147483647", "2147483647"},
     };

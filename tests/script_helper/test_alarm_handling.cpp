@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "host_records.h"
 #include "orvo_event_kind.h"
-#include "orvo_host_records.h"
 #include "recording_host.h"
 #include "test_script.h"
 
@@ -20,11 +20,8 @@ protected:
     }
 
     void press(const char* panel, const char* control, const char* message) {
-        ParsedCommand parsed;
-        parsed.parseCommand(message);
-        orvo_button_record record{0, 0, panel, control, &parsed};
-        script.notify(&record, orvo_event_button);
-        parsed.release();
+        const HostRecord record = HostRecord::button(panel, control, message);
+        script.notify(record.data(), orvo_event_button);
     }
 
     RecordingHost host;
@@ -121,11 +118,8 @@ TEST(AlarmHandlingOff, AlarmButtonsReachOnButtonAndSendNothing) {
     host.answer("XI '1' 'alm_'", "alm_1");
     TestScript script(&host, "");
     for (const char* control : {"ActionAll", "AckAll"}) {
-        ParsedCommand parsed;
-        parsed.parseCommand("alarm=3");
-        orvo_button_record record{0, 0, "1", control, &parsed};
-        script.notify(&record, orvo_event_button);
-        parsed.release();
+        const HostRecord record = HostRecord::button("1", control, "alarm=3");
+        script.notify(record.data(), orvo_event_button);
     }
     EXPECT_TRUE(host.commands().empty());
     EXPECT_EQ(script.calls,

@@ -84,8 +84,56 @@ TEST(DeviceCommands, NumbersTooLongForTheShortBufferAreSentWhole) {
     }
 }
 
+// A number written with exactly `width` characters (1 to 11).
+std::string numberOfWidth(int width) {
+    return width == 11 ? "-1000000000" : "1" + std::string(static_cast<size_t>(width - 1), '0');
+}
+
+TEST(DeviceCommands, TextsAtEveryLimitOfTheCommandBuffersAreSentWhole) {
+    // The registration, poll and timer commands go through a 32-byte stack buffer (31 characters and
+    // the NUL), the others through a builder with room for 255 characters before its first heap block,
+    // which doubles. Each is tried one under, at and one over each limit.
+    std::vector<std::string> expected;
+    std::vector<std::function<void(TestScript&)>> calls;
+    for (int length = 29; length <= 34; ++length) {
+        for (const bool add : {false, true}) {
+            // IR and IP: "IR a b c" and "IR a b c 'ADD'", the numbers' widths chosen to make `length`.
+            const int digits = length - (add ? 11 : 5);
+            const int widths[3] = {digits - 2 * (digits / 3), digits / 3, digits / 3};
+            const std::string a = numberOfWidth(widths[0]), b = numberOfWidth(widths[1]),
+                              c = numberOfWidth(widths[2]);
+            const std::string fields = a + " " + b + " " + c;
+            const auto n = [](const std::string& text) { return static_cast<int32_t>(std::stol(text)); };
+            expected.push_back("IR " + fields + (add ? " 'ADD'" : ""));
+            calls.push_back([=](TestScript& s) { s.infoRegister(n(a), n(b), n(c), add); });
+            if (!add) {
+                expected.push_back("IP " + fields);
+                calls.push_back([=](TestScript& s) { s.infoPoll(n(a), n(b), n(c)); });
+            }
+        }
+    }
+    for (const int limit : {255, 510, 1020}) {
+        for (int length = limit - 2; length <= limit + 2; ++length) {
+            // "IW 7 '" and "' 183 1" around the text.
+            const std::string text(static_cast<size_t>(length - 14), 'w');
+            expected.push_back("IW 7 '" + text + "' 183 1");
+            calls.push_back([=](TestScript& s) { s.infoWrite(7, text.c_str(), 183, true); });
+            const std::string name(static_cast<size_t>(length - 5), 'n');  // "SD '" and "'"
+            expected.push_back("SD '" + name + "'");
+            calls.push_back([=](TestScript& s) { s.instanceLookup(name.c_str(), nullptr, nullptr); });
+        }
+    }
+    for (size_t i = 0; i < calls.size(); ++i) {
+        RecordingHost host;
+        TestScript script(&host, "");
+        calls[i](script);
+        EXPECT_EQ(host.commands(), std::vector<std::string>{expected[i]})
+            << expected[i].size() << " characters";
+    }
+}
+
 TEST(InfoWrite, OverLongTextWritesOneDebugLineAndIsStillSentWhole) {
-    for (size_t length : {size_t{256}, size_t{257}, size_t{1} << 20}) {
+    for (size_t length : {size_t{255}, size_t{256}, size_t{257}, size_t{1} << 20}) {
         RecordingHost host;
         host.captureDebug();
         TestScript script(&host, "");

@@ -1,29 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <cstddef>
-#include <cstring>
-#include <new>
 #include <string>
-#include <vector>
 
 #include "event_wrappers.h"
+#include "host_records.h"
 
 namespace {
 
-// A revertive record as the host lays it out: the slot text stored in the record, past its declared end.
-class HostRevertive {
-public:
-    HostRevertive(int32_t device, int32_t slot, const std::string& text)
-        : bytes_(offsetof(orvo_revertive_record, slotText) + text.size() + 1, '\0') {
-        record_ = new (bytes_.data()) orvo_revertive_record{device, -1, slot, -1, {'\0'}};
-        std::memcpy(bytes_.data() + offsetof(orvo_revertive_record, slotText), text.c_str(), text.size() + 1);
-    }
-    const orvo_revertive_record* record() const { return record_; }
-
-private:
-    std::vector<char> bytes_;
-    orvo_revertive_record* record_;
-};
+// The record a host event carries, as the host lays it out.
+const orvo_revertive_record* revertiveOf(const HostRecord& record) {
+    return static_cast<const orvo_revertive_record*>(record.data());
+}
 
 ParsedCommand hostMessage(const char* command, const char* value, int32_t subWordCount) {
     ParsedCommand message{};
@@ -36,28 +23,27 @@ ParsedCommand hostMessage(const char* command, const char* value, int32_t subWor
 }  // namespace
 
 TEST(HostEventViews, RevertiveGivesDeviceSlotAndStoredText) {
-    const HostRevertive revertive(7, 183, "12");
-    const RevertiveEvent event(revertive.record());
+    const HostRecord revertive = HostRecord::revertive(7, 183, "12");
+    const RevertiveEvent event(revertiveOf(revertive));
     EXPECT_EQ(event.deviceNumber(), 7);
     EXPECT_EQ(event.slotIndex(), 183);
     EXPECT_EQ(event.slotText(), "12");
 
-    const HostRevertive empty(7, 181, "");
-    EXPECT_EQ(RevertiveEvent(empty.record()).slotText(), "");
+    const HostRecord empty = HostRecord::revertive(7, 181, "");
+    EXPECT_EQ(RevertiveEvent(revertiveOf(empty)).slotText(), "");
 }
 
 TEST(HostEventViews, MebibyteRevertiveTextIsCopiedWhole) {
     const std::string text(1 << 20, 'd');
-    const HostRevertive revertive(1, 2, text);
-    const orvo_string slotText = RevertiveEvent(revertive.record()).slotText();
+    const HostRecord revertive = HostRecord::revertive(1, 2, text);
+    const orvo_string slotText = RevertiveEvent(revertiveOf(revertive)).slotText();
     EXPECT_EQ(slotText.length(), 1 << 20);
     EXPECT_EQ(slotText.c_str(), text);
 }
 
 TEST(HostEventViews, ButtonGivesPanelControlAndMessageWords) {
-    const ParsedCommand message = hostMessage("cell", "a.b", 2);
-    const orvo_button_record record{0, 0, "1", "Mixer", &message};
-    const ButtonEvent event(&record);
+    const HostRecord record = HostRecord::button("1", "Mixer", "cell.x=a.b");
+    const ButtonEvent event(static_cast<const orvo_button_record*>(record.data()));
     EXPECT_EQ(event.panelId(), "1");
     EXPECT_EQ(event.controlId(), "Mixer");
     EXPECT_EQ(event.messageCommand(), "cell");

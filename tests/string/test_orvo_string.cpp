@@ -1,6 +1,5 @@
-// Tests of orvo_string. This file also replaces the global operator new and delete for the whole
-// string_tests program, so that a test can count the blocks a string takes and make the next
-// allocations fail; test_orvo_stringlist.cpp uses the same counters.
+// Tests of orvo_string. The program runs on the tests' counting allocator, so that a test can count the
+// blocks a string takes and make the next allocations fail.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -8,85 +7,15 @@
 #include <new>
 #include <string>
 #include <utility>
+#include <vector>
 
+#include "counting_allocator.h"
 #include "orvo_string.h"
 
-namespace orvo_test {
-
-int64_t allocationsMade = 0;            // every successful operator new since the program started
-int64_t blocksLive = 0;                 // blocks handed out and not yet given back
-int64_t allocationsBeforeFailure = -1;  // -1: never fail; otherwise this many succeed, then all fail
-
-}  // namespace orvo_test
-
 namespace {
 
-void* allocate(std::size_t size) {
-    using namespace orvo_test;
-    if (allocationsBeforeFailure == 0) {
-        throw std::bad_alloc();
-    }
-    if (allocationsBeforeFailure > 0) {
-        --allocationsBeforeFailure;
-    }
-    void* block = std::malloc(size == 0 ? 1 : size);
-    if (block == nullptr) {
-        throw std::bad_alloc();
-    }
-    ++allocationsMade;
-    ++blocksLive;
-    return block;
-}
-
-void release(void* block) noexcept {
-    if (block != nullptr) {
-        --orvo_test::blocksLive;
-        std::free(block);
-    }
-}
-
-}  // namespace
-
-void* operator new(std::size_t size) {
-    return allocate(size);
-}
-void* operator new[](std::size_t size) {
-    return allocate(size);
-}
-void operator delete(void* block) noexcept {
-    release(block);
-}
-void operator delete[](void* block) noexcept {
-    release(block);
-}
-void operator delete(void* block, std::size_t) noexcept {
-    release(block);
-}
-void operator delete[](void* block, std::size_t) noexcept {
-    release(block);
-}
-
-namespace {
-
-// Counts the allocations made while it lives.
-class AllocationCount {
-public:
-    AllocationCount() : start_(orvo_test::allocationsMade) {}
-    int64_t made() const { return orvo_test::allocationsMade - start_; }
-
-private:
-    int64_t start_;
-};
-
-// While it lives, the first `allowed` allocations succeed and every later one throws std::bad_alloc.
-// Nothing in its scope may call a GoogleTest assertion: a failing one would need memory.
-class FailingAllocations {
-public:
-    explicit FailingAllocations(int64_t allowed = 0) { orvo_test::allocationsBeforeFailure = allowed; }
-    ~FailingAllocations() { orvo_test::allocationsBeforeFailure = -1; }
-    FailingAllocations(const FailingAllocations&) = delete;
-    FailingAllocations& operator=(const FailingAllocations&) = delete;
-};
+using orvo_test::AllocationCount;
+using orvo_test::FailingAllocations;
 
 // Runs `action` with allocations failing; true when it threw std::bad_alloc.
 template <typename Action>
@@ -606,7 +535,7 @@ TEST(OrvoStringAppend, AppendsTextsAndStringsAcrossTheInlineBoundary) {
         std::string start;
         std::string added;
     };
-    const Case cases[] = {
+    std::vector<Case> cases = {
         {"", ""},
         {"abc", ""},
         {"", "abc"},
@@ -617,7 +546,16 @@ TEST(OrvoStringAppend, AppendsTextsAndStringsAcrossTheInlineBoundary) {
         {letters(40), letters(40)},
         {letters(100), letters(100)},
     };
+    // A string grows by doubling, or to the whole text when that is more: results one under, at and one
+    // over twice the room of an inline and of a heap string.
+    for (const int start : {0, 1, kInline, kInline + 1, 100}) {
+        const int room = start > kInline ? start : kInline;
+        for (const int over : {-1, 0, 1}) {
+            cases.push_back({letters(start), letters(2 * room - start + over)});
+        }
+    }
     for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.start.size()) + " + " + std::to_string(c.added.size()));
         orvo_string byText(c.start.c_str());
         byText += c.added.c_str();
         EXPECT_EQ(std::string(byText.c_str()), c.start + c.added);

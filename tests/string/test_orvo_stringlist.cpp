@@ -7,35 +7,13 @@
 #include <utility>
 #include <vector>
 
+#include "counting_allocator.h"
 #include "orvo_stringlist.h"
-
-// The replaced operator new of test_orvo_string.cpp keeps these for the whole string_tests program.
-namespace orvo_test {
-extern int64_t allocationsMade;
-extern int64_t blocksLive;
-extern int64_t allocationsBeforeFailure;
-}  // namespace orvo_test
 
 namespace {
 
-class AllocationCount {
-public:
-    AllocationCount() : start_(orvo_test::allocationsMade) {}
-    int64_t made() const { return orvo_test::allocationsMade - start_; }
-
-private:
-    int64_t start_;
-};
-
-// While it lives, the first `allowed` allocations succeed and every later one throws std::bad_alloc.
-// Nothing in its scope may call a GoogleTest assertion: a failing one would need memory.
-class FailingAllocations {
-public:
-    explicit FailingAllocations(int64_t allowed = 0) { orvo_test::allocationsBeforeFailure = allowed; }
-    ~FailingAllocations() { orvo_test::allocationsBeforeFailure = -1; }
-    FailingAllocations(const FailingAllocations&) = delete;
-    FailingAllocations& operator=(const FailingAllocations&) = delete;
-};
+using orvo_test::AllocationCount;
+using orvo_test::FailingAllocations;
 
 std::string letters(int length) {
     std::string text;

@@ -1,15 +1,20 @@
 #!/usr/bin/python3
-"""The workbench in a real headless Chromium: the operator's story on the demo site.
+"""The workbench in a real headless Chromium: the operator's story on the demo site, then real use.
 
 Starts `panel_host --serve` on the demo, chooses row 3, picks 12, presses Select and Network, checks the
 cells and the transcript on the page, saves the session as a scenario and replays it with the command
-line, which must pass. Exits 77 (skipped) where no browser can be driven, unless CI=true.
+line, which must pass. Then a burst of clicks, the device table, the server stopped and started again
+under the open page, and `--watch` with a panel rebuilt to a variant that draws differently and back.
+Exits 77 (skipped) where no browser can be driven, unless CI=true.
 """
 import argparse
+import json
 import os
+import shutil
 import subprocess
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import workbench_driver  # noqa: E402
@@ -48,12 +53,152 @@ def story(page):
     check(page.transcript("ERROR") == [] and page.transcript("FAIL") == [], "no ERROR or FAIL line")
 
 
+def burst_and_devices(page):
+    """Twenty clicks made without waiting are twenty steps in click order; the slots keep what is sent."""
+    rows = [1 + (i * 7) % 16 for i in range(20)]
+    page.js("""for (const row of arguments[0])
+                 document.querySelector(`[data-control="Mixer"] [data-row="${row}"]`).click();""", rows)
+    page.wait_idle()
+    steps = [line.split("select ")[1] for line in page.transcript("step") if "  select " in line]
+    check(steps[-20:] == [str(row) for row in rows], f"the burst is played in click order: {steps[-20:]}")
+    check(page.selected_row("Mixer") == rows[-1], "the last row clicked is the one chosen")
+
+    slot = page.driver.find_element("css selector", '[data-slot="188"] input[type="text"]')
+    slot.clear()
+    slot.send_keys("20\n")
+    page.wait_idle()
+    check(page.js('return document.querySelector(\'[data-slot="188"] input[type="text"]\').value') == "20",
+          "a value sent from the slot table stays shown")
+    check(page.cell("Mixer", 8, 2) == "Remote 1", "and the row it feeds shows it")
+    check("Mixer row 8" in page.js('return document.querySelector(\'[data-slot="188"] .feeds\').textContent'),
+          "the slot says which row it feeds")
+    page.driver.find_element("css selector", '[aria-label="silent 196"]').click()
+    page.wait_idle()
+    check(page.js('return document.querySelector(\'[data-slot="196"] input[type="text"]\').disabled'),
+          "a silent slot's field takes no revertive")
+
+    # A step that cannot be carried out: its reason in the banner and under its step in the transcript,
+    # and the banner goes with the next step that succeeds.
+    page.js("act({action: 'select', control: 'Mixer', row: 99})")
+    page.wait_idle()
+    problem = page.js("return document.getElementById('problem').textContent")
+    check("no row 99" in problem, f"the banner says why: {problem!r}")
+    check(any("no row 99" in line for line in page.transcript("refused")), "and so does the transcript")
+    page.choose_row("Mixer", 2)
+    check(page.js("return document.getElementById('problem').hidden"), "the next success clears the banner")
+
+
+def restart_under_open_page(bench, page, args):
+    """The page notices a server that went away and takes up a new one on the same address by itself."""
+    port = bench.port
+    second = subprocess.run([args.panel_host, "--serve", "--port", str(port), args.library, args.site],
+                            capture_output=True, text=True, timeout=60)
+    check(second.returncode == 2 and "load_orvo_client_script" not in second.stdout,
+          f"a second workbench on the port is refused before its script starts:\n{second.stdout}{second.stderr}")
+    check(bench.stop() == 0, "panel_host --serve ends with status 0:\n" + "".join(bench.output))
+    page.wait_for("document.body.dataset.connected === 'false'", timeout=5)
+    again = workbench_driver.Workbench(args.panel_host, args.library, args.site, port=port)
+    try:
+        page.wait_for("document.body.dataset.connected === 'true' && document.body.dataset.busy === 'false'",
+                      timeout=15)
+        notice = page.js("return document.getElementById('notice').textContent")
+        check("new session" in notice, f"the page says it is a new session: {notice!r}")
+        page.choose_row("Mixer", 5)
+        check(page.selected_row("Mixer") == 5, "the page works the new session")
+        check(page.js("return document.getElementById('problem').hidden"), "no error banner is left over")
+    finally:
+        check(again.stop() == 0, "the second panel_host ends with status 0:\n" + "".join(again.output))
+
+
+def listen_elsewhere(args):
+    """Another address than loopback: a warning, and the Host check stays on."""
+    import urllib.error
+    import urllib.request
+
+    bench = workbench_driver.Workbench(args.panel_host, args.library, args.site, listen="0.0.0.0")
+    try:
+        check(any("any machine that can reach" in line for line in bench.output),
+              "listening beyond this machine is warned about:\n" + "".join(bench.output))
+        url = f"http://127.0.0.1:{bench.port}/state"
+        for host, status in ((f"LOCALHOST:{bench.port}", 200), (f"0.0.0.0:{bench.port}", 200),
+                             (f"elsewhere.example:{bench.port}", 403)):
+            try:
+                with urllib.request.urlopen(urllib.request.Request(url, headers={"Host": host}), timeout=30) as r:
+                    got = r.status
+            except urllib.error.HTTPError as error:
+                got = error.code
+            check(got == status, f"Host {host} answers {status}, not {got}")
+    finally:
+        check(bench.stop() == 0, "panel_host --listen 0.0.0.0 ends with status 0:\n" + "".join(bench.output))
+
+
+def watch_rebuilds(args, scratch):
+    """--watch: the module rebuilt to a variant that draws differently, a broken build, and back again."""
+    before, after = args.variants
+    library = os.path.join(scratch, "Variant.so")
+    shutil.copyfile(before, library)
+    bench = workbench_driver.Workbench(args.panel_host, library, args.variant_site, watch=True)
+    try:
+        page = workbench_driver.Page(bench.url, os.path.join(scratch, "watch-profile"))
+        try:
+            check(page.js("return document.body.dataset.build") == "1", "the first load is build 1")
+            page.press("Mark")
+            check(page.cell("Rows", 1, 0) == "before", "build 1 draws 'before'")
+            check(page.js("return document.querySelector('[data-params=\"Mark\"] [data-param=\"text\"]')"
+                          ".textContent") == "text=ON", "a parameter the panel set with TP is shown")
+
+            shutil.copyfile(after, library)
+            page.wait_for("document.body.dataset.build === '2' && document.body.dataset.busy === 'false'")
+            check(page.cell("Rows", 1, 0) == "after", "build 2 replays the session and draws 'after'")
+            check(page.js("return document.getElementById('compare').dataset.compare") == "different",
+                  "the page shows that build 2 differs")
+            compare = json.loads(bench.get("/compare"))
+            check(compare["same"] is False and compare["step"] == "press Mark" and "before" in compare["old"]
+                  and "after" in compare["new"], f"GET /compare names the step and both lines: {compare}")
+
+            with open(library, "wb") as broken:
+                broken.write(b"\x7fELF half written")
+            page.wait_for("document.querySelector('[data-build-problem]') !== null", timeout=10)
+            check(page.js("return document.body.dataset.build") == "2" and page.cell("Rows", 1, 0) == "after",
+                  "a build that does not load leaves the session as it was")
+
+            shutil.copyfile(before, library)
+            page.wait_for("document.body.dataset.build === '3' && document.body.dataset.busy === 'false'")
+            check(page.cell("Rows", 1, 0) == "before", "build 3 is back to 'before'")
+            check(json.loads(bench.get("/compare"))["new"].find("before") >= 0, "and says what changed back")
+            check(page.js("return document.querySelector('[data-build-problem]')") is None,
+                  "the load problem is gone with a good build")
+            saved = bench.get("/scenario")
+            check(saved.count("press Mark") == 1 and "cell.0.0=before" in saved,
+                  "the saved session is the new build's:\n" + saved)
+
+            page.driver.find_element("id", "stop").click()
+            page.wait_idle()
+            check("has stopped" in page.js("return document.getElementById('run-state').textContent"),
+                  "the header says the script has stopped")
+            page.driver.find_element("id", "clear").click()
+            page.wait_for("document.querySelectorAll('#transcript li').length === 0")
+            page.driver.find_element("id", "new-session").click()
+            page.wait_idle()
+            check("script running" in page.js("return document.getElementById('run-state').textContent"),
+                  "a new session starts the script again")
+            saved = bench.get("/scenario")
+            check("press Mark" not in saved and "\nstart\n" in saved, "and its session is empty:\n" + saved)
+        finally:
+            page.close()
+    finally:
+        status = bench.stop()
+    check(status == 0, "panel_host --serve --watch ends with status 0:\n" + "".join(bench.output))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--panel-host", required=True)
     parser.add_argument("--library", required=True)
     parser.add_argument("--site", required=True)
     parser.add_argument("--screenshot", default="workbench.png", help="where to save the page's picture")
+    parser.add_argument("--variants", nargs=2, required=True, help="two builds of the --watch story's panel")
+    parser.add_argument("--variant-site", required=True)
     args = parser.parse_args()
 
     missing = workbench_driver.browser_missing()
@@ -71,12 +216,16 @@ def main():
             try:
                 story(page)
                 page.screenshot(args.screenshot)
+                saved = bench.get("/scenario")
+                burst_and_devices(page)
+                restart_under_open_page(bench, page, args)
             finally:
                 page.close()
-            saved = bench.get("/scenario")
         finally:
             status = bench.stop()
         check(status == 0, f"panel_host --serve ends with status 0, not {status}:\n" + "".join(bench.output))
+        listen_elsewhere(args)
+        watch_rebuilds(args, scratch)
 
         scenario = os.path.join(scratch, "session.scenario")
         with open(scenario, "w") as out:
@@ -86,7 +235,7 @@ def main():
         check(replay.returncode == 0, f"the saved session replays green, but:\n{replay.stdout}{replay.stderr}")
         check("select 3\n" in saved and "pick 12\n" in saved and "press Network\n" in saved,
               "the saved session holds the operator's steps:\n" + saved)
-    print("workbench test: the story held and the saved session replays green")
+    print("workbench test: the stories held and the saved session replays green")
     return 0
 
 

@@ -4,12 +4,19 @@
 // actions only as JSON and only for its own address.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
 #include "action.h"
 #include "input_error.h"
+#include "library_watch.h"
 #include "scenario.h"
 #include "site.h"
 #include "workbench.h"
@@ -26,10 +33,8 @@ Site testSite() {
 struct Bench {
     Site site = testSite();
     std::ostringstream out;
-    Transcript transcript{out};
-    Runner runner{site, PANEL_HOST_TEST_PANEL, transcript};
     EventStream events;
-    Workbench workbench{runner, transcript, site, events};
+    Workbench workbench{PANEL_HOST_TEST_PANEL, site, events, out};
 
     Bench() { workbench.ready(); }
 };
@@ -64,16 +69,22 @@ TEST(WorkbenchActions, BadBodyAnswers400WithWhatIsWrongAndPlaysNothing) {
          "browser:1: \"control\" must be one word, not \"Send Items\""},
         {R"({"action":"advance","units":"next"})",
          "browser:1: no timer is running, so there is no next tick to advance to"},
+        {R"({"action":"request","text":")" + std::string(kLongestStepLine, 'x') + R"("})",
+         "browser:1: the step is " + std::to_string(kLongestStepLine + 8) +
+             " bytes long; a step line holds at most " + std::to_string(kLongestStepLine)},
         {R"({"action":"select","row":2})", "browser:1: Items has no row 2 (it has 0)"},
     };
     Bench bench;
     std::string before = bench.workbench.scenario();
     for (const Case& c : cases) {
         Workbench::Reply reply = bench.workbench.act(c.body);
-        EXPECT_EQ(reply.status, 400) << c.body;
-        EXPECT_EQ(reply.body, c.expected) << c.body;
+        EXPECT_EQ(reply.status, 400) << c.body.substr(0, 60);
+        EXPECT_EQ(reply.body, c.expected) << c.body.substr(0, 60);
     }
     EXPECT_EQ(bench.workbench.scenario(), before);
+    // Each refusal is in the transcript too, under the step it stopped.
+    EXPECT_NE(bench.out.str().find("   refused browser:1: Items has no row 2 (it has 0)\n"),
+              std::string::npos);
 }
 
 TEST(WorkbenchActions, EachActionIsOneStepAndTheSessionReplaysGreen) {
@@ -96,13 +107,13 @@ TEST(WorkbenchActions, EachActionIsOneStepAndTheSessionReplaysGreen) {
         EXPECT_NE(bench.workbench.scenario().find("\n" + c.line), std::string::npos) << c.body;
     }
     // A list other than the first is named in the line; the first goes unnamed.
-    const Panels& panels = bench.runner.panels();
+    Runner& runner = bench.workbench.runner();
+    const Panels& panels = runner.panels();
+    EXPECT_EQ(actionLine(R"({"action":"select","control":"Other","row":1})", panels, runner.timers(), "b"),
+              "select Other 1");
     EXPECT_EQ(
-        actionLine(R"({"action":"select","control":"Other","row":1})", panels, bench.runner.timers(), "b"),
-        "select Other 1");
-    EXPECT_EQ(actionLine(R"({"action":"select","control":"Items","row":"none"})", panels,
-                         bench.runner.timers(), "b"),
-              "select none");
+        actionLine(R"({"action":"select","control":"Items","row":"none"})", panels, runner.timers(), "b"),
+        "select none");
 
     std::string saved = bench.workbench.scenario();
     std::istringstream in(saved);
@@ -123,31 +134,122 @@ TEST(WorkbenchActions, EachActionIsOneStepAndTheSessionReplaysGreen) {
     EXPECT_EQ(replay.exitCode(), 0) << saved << out.str();
 }
 
-TEST(WorkbenchServer, RefusesAPortInUseAndTakesActionsOnlyAsJsonForItsOwnAddress) {
+TEST(WorkbenchServer, RefusesAPortInUseAndAnswersOnlyItsOwnNamesJsonPostsAndSmallBodies) {
     Bench bench;
     WorkbenchServer server(bench.workbench, bench.events);
     int port = server.bind("127.0.0.1", 0);
     WorkbenchServer second(bench.workbench, bench.events);
     EXPECT_THROW(second.bind("127.0.0.1", port), InputError);  // a port in use is refused, not shared
+    std::string self = "127.0.0.1:" + std::to_string(port);
+    char name[256] = {};
+    ::gethostname(name, sizeof name - 1);
+    struct Case {
+        std::string host;
+        std::string type;  // "" for a GET of /state
+        std::string body;
+        int status;
+    };
+    const Case cases[] = {
+        {self, "text/plain", R"({"action":"stop"})", 415},
+        {self, "application/json-seq", R"({"action":"stop"})", 415},
+        {self, "application/json", R"({"action":"pick"})", 400},
+        {self, "application/json", R"({"action":"request","text":")" + std::string(70000, 'x') + "\"}", 413},
+        {"workbench.example:80", "", "", 403},
+        {"127.0.0.1:1", "", "", 403},
+        {"LOCALHOST:" + std::to_string(port), "", "", 200},
+        {"[::1]:" + std::to_string(port), "", "", 200},
+        {std::string(name) + ":" + std::to_string(port), "", "", 200},
+        {self, "Application/JSON; charset=utf-8", R"({"action":"stop"})", 200},
+    };
     std::atomic<bool> done{false};
     std::thread client([&] {
         httplib::Client http("127.0.0.1", port);
-        auto asText = http.Post("/action", R"({"action":"stop"})", "text/plain");
-        auto bad = http.Post("/action", R"({"action":"pick"})", "application/json");
-        auto good = http.Post("/action", R"({"action":"stop"})", "application/json");
+        for (const Case& c : cases) {
+            httplib::Headers headers = {{"Host", c.host}};
+            auto reply =
+                c.type.empty() ? http.Get("/state", headers) : http.Post("/action", headers, c.body, c.type);
+            EXPECT_EQ(reply ? reply->status : 0, c.status)
+                << c.host << " " << c.type << " " << c.body.substr(0, 40);
+        }
         auto scenario = http.Get("/scenario");
-        auto foreign = http.Get("/state", {{"Host", "workbench.example:80"}});
-        EXPECT_EQ(asText ? asText->status : 0, 415);
-        EXPECT_EQ(bad ? bad->status : 0, 400);
-        EXPECT_EQ(bad ? bad->body : "", "browser:1: pick needs the number to choose");
-        EXPECT_EQ(good ? good->status : 0, 200);
         EXPECT_NE(scenario ? scenario->body.find("\nstop\nexpect sent AS\n") : std::string::npos,
                   std::string::npos);
-        EXPECT_EQ(foreign ? foreign->status : 0, 403);
+        EXPECT_EQ(scenario ? scenario->body.find("pick\n") : 0, std::string::npos);  // refused: not recorded
         done = true;
     });
     server.serveUntil([&] { return done.load(); });
     client.join();
+}
+
+TEST(WorkbenchServer, AnyOtherListenAddressKeepsTheHostCheck) {
+    Bench bench;
+    WorkbenchServer server(bench.workbench, bench.events);
+    int port = server.bind("0.0.0.0", 0);
+    const std::vector<std::string>& hosts = server.allowedHosts();
+    for (const char* name : {"0.0.0.0", "127.0.0.1", "localhost", "[::1]"}) {
+        EXPECT_NE(std::find(hosts.begin(), hosts.end(), std::string(name) + ":" + std::to_string(port)),
+                  hosts.end())
+            << name;
+    }
+    EXPECT_FALSE(isLoopbackAddress("0.0.0.0"));
+    EXPECT_TRUE(isLoopbackAddress("127.0.0.2"));
+}
+
+TEST(EventStream, KeepsTheNewestLinesAndDrawingAndSendsThemAtOneGo) {
+    EventStream events;
+    for (int i = 0; i < 1500; ++i) {
+        events.line("{\"text\":\"" + std::to_string(i) + "\"}");
+    }
+    events.state("{\"version\":1}");
+    events.state("{\"version\":2}");
+    EXPECT_EQ(events.keptLines(), EventStream::kKeptLines);
+    uint64_t position = 0;
+    std::string out;
+    ASSERT_TRUE(events.read(position, std::chrono::milliseconds(0), out));
+    EXPECT_EQ(out.rfind("event: lines\ndata: [{\"text\":\"500\"},", 0), 0u) << out.substr(0, 80);
+    EXPECT_NE(out.find("{\"text\":\"1499\"}]\n\nevent: state\ndata: {\"version\":2}\n\n"), std::string::npos);
+    EXPECT_EQ(out.find("\"version\":1"), std::string::npos);  // a drawing a newer one replaces is not sent
+
+    events.line("{\"text\":\"next\"}");  // a line waits for the drawing that ends its step
+    out.clear();
+    ASSERT_TRUE(events.read(position, std::chrono::milliseconds(0), out));
+    EXPECT_EQ(out, "");
+    events.clear();
+    ASSERT_TRUE(events.read(position, std::chrono::milliseconds(0), out));
+    EXPECT_EQ(out, "event: clear\ndata: {}\n\n");
+    events.close();
+    EXPECT_FALSE(events.read(position, std::chrono::milliseconds(0), out));
+}
+
+TEST(LibraryWatch, TakesABuildOnlyOnceItHasStoppedChanging) {
+    std::string path = ::testing::TempDir() + "workbench_watch.so";
+    auto write = [&](const std::string& text) { std::ofstream(path, std::ios::binary) << text; };
+    write("build 1");
+    LibraryWatch watch(path);
+    struct Poll {
+        const char* change;  // written before the poll; nullptr: nothing
+        bool taken;
+    };
+    const Poll polls[] = {
+        {nullptr, false},          // the build it started with
+        {"build 2, half", false},  // still being written
+        {"build 2", false},        // still changing
+        {nullptr, true},           // steady: taken
+        {nullptr, false},          // taken once
+        {"", false},               // emptied for a rewrite
+        {"build 3", false},
+        {nullptr, true},
+    };
+    int at = 0;
+    for (const Poll& poll : polls) {
+        if (poll.change != nullptr) {
+            write(poll.change);
+            std::filesystem::last_write_time(
+                path, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(++at));
+        }
+        EXPECT_EQ(watch.settled(), poll.taken) << "poll " << &poll - polls;
+    }
+    std::filesystem::remove(path);
 }
 
 }  // namespace

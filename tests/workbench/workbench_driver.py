@@ -31,8 +31,10 @@ def browser_missing():
 class Workbench:
     """One `panel_host --serve` run; its transcript is kept in `output`."""
 
-    def __init__(self, panel_host, library, site, scenario=None):
-        command = [panel_host, "--serve", "--port", "0", library, site] + ([scenario] if scenario else [])
+    def __init__(self, panel_host, library, site, scenario=None, port=0, watch=False, listen=None):
+        command = ([panel_host, "--serve", "--port", str(port)] + (["--watch"] if watch else []) +
+                   (["--listen", listen] if listen else []) +
+                   [library, site] + ([scenario] if scenario else []))
         self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
                                         errors="replace")
         self.output = []
@@ -54,6 +56,10 @@ class Workbench:
             self.stop()
             raise RuntimeError("panel_host --serve did not come up:\n" + "".join(self.output))
 
+    @property
+    def port(self):
+        return int(re.search(r":(\d+)/$", self.url).group(1))
+
     def get(self, path):
         with urllib.request.urlopen(self.url.rstrip("/") + path, timeout=30) as response:
             return response.read().decode()
@@ -72,7 +78,7 @@ class Workbench:
 
 
 class Page:
-    """The workbench page in a fresh headless Chromium profile under `profile_dir`."""
+    """The workbench page in a fresh headless Chromium profile under `profile_dir` (url None: none yet)."""
 
     def __init__(self, url, profile_dir):
         from selenium import webdriver
@@ -85,6 +91,11 @@ class Page:
                          "--disable-sync", "--window-size=1400,1100", f"--user-data-dir={profile_dir}"):
             options.add_argument(argument)
         self.driver = webdriver.Chrome(service=Service(CHROMEDRIVER), options=options)
+        if url is not None:
+            self.open(url)
+
+    def open(self, url):
+        """Opens the workbench page and waits until it is drawn and settled."""
         self.driver.get(url)
         self.wait_idle()
 
@@ -92,10 +103,17 @@ class Page:
         self.driver.quit()
 
     def wait_idle(self, timeout=20):
+        self.wait_for("document.body.dataset.busy === 'false'", timeout)
+
+    def wait_for(self, condition, timeout=20):
+        """Waits until the JavaScript expression `condition` holds on the page."""
         from selenium.webdriver.support.ui import WebDriverWait
 
-        WebDriverWait(self.driver, timeout).until(
-            lambda driver: driver.execute_script("return document.body.dataset.busy") == "false")
+        WebDriverWait(self.driver, timeout, poll_frequency=0.02).until(
+            lambda driver: driver.execute_script("return " + condition))
+
+    def js(self, script, *args):
+        return self.driver.execute_script(script, *args)
 
     def control(self, control_id):
         from selenium.webdriver.common.by import By

@@ -1,7 +1,7 @@
 // panel_host: loads a panel script library as the panel host does and plays a scenario against it.
 //
 //   panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]
-//   panel_host --serve [--port N] [--listen ADDR] LIBRARY SITE [SCENARIO]
+//   panel_host --serve [--port N] [--listen ADDR] [--watch] LIBRARY SITE [SCENARIO]
 //   panel_host --validate [options] LIBRARY [SITE]   (validate/validate.h)
 //   panel_host --version
 //
@@ -96,16 +96,18 @@ std::vector<Step> readScenarioFile(const std::string& path) {
     return steps;
 }
 
-// Plays the scenario's steps, then serves the workbench page until the user ends it.
-int runServe(Runner& runner, Transcript& transcript, const Site& site, const std::vector<Step>& steps,
-             const Options& options) {
+// Plays the scenario's steps, then serves the workbench page until the user ends it. The workbench
+// makes its own runs: a new session or a rebuilt library (--watch) is a new one.
+int runServe(const Site& site, const std::vector<Step>& steps, const Options& options) {
 #ifdef PANEL_HOST_WORKBENCH
-    serveWorkbench(runner, transcript, site, steps, ServeOptions{options.address, options.port});
-    runner.finish();
-    return summarize(runner);
+    return serveWorkbench(options.library, site, steps,
+                          ServeOptions{options.address, options.port, options.watch}, [](Runner& runner) {
+                              runner.finish();
+                              return summarize(runner);
+                          });
 #else
     // main() refuses --serve in a build without the workbench before anything is loaded.
-    (void)runner, (void)transcript, (void)site, (void)steps, (void)options;
+    (void)site, (void)steps, (void)options;
     return 2;
 #endif
 }
@@ -124,11 +126,11 @@ int play(const Options& options) {
     if (options.mode == Mode::Compare) {
         return compareLibraries(options.library, options.other, site, steps, std::cout);
     }
+    if (options.mode == Mode::Serve) {
+        return runServe(site, steps, options);
+    }
     Transcript transcript(std::cout);
     Runner runner(site, options.library, transcript);
-    if (options.mode == Mode::Serve) {
-        return runServe(runner, transcript, site, steps, options);
-    }
     if (!options.scenario.empty()) {
         playAll(runner, steps);
         return summarize(runner);

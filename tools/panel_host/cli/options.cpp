@@ -5,7 +5,7 @@
 
 const char* const kUsage =
     "usage: panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]\n"
-    "       panel_host --serve [--port N] [--listen ADDR] LIBRARY SITE [SCENARIO]\n"
+    "       panel_host --serve [--port N] [--listen ADDR] [--watch] LIBRARY SITE [SCENARIO]\n"
     "       panel_host --version\n"
     "  LIBRARY   the panel script library to load (e.g. Corvane.so)\n"
     "  SITE      the site file (JSON): instances, databases, information drivers, layouts\n"
@@ -15,6 +15,7 @@ const char* const kUsage =
     "  --serve   then serve the workbench page, where the panel is worked by hand (Ctrl-C ends the run)\n"
     "  --port N  the page's port (default 8250; 0 for any free one)\n"
     "  --listen ADDR  the page's address (default 127.0.0.1, this machine only)\n"
+    "  --watch   reload LIBRARY when it is rebuilt, play the session again on it and show what changed\n"
     "exit status:\n"
     "  0  every expectation held and the script kept the contract (--compare: and the runs are the same)\n"
     "  1  a FAIL or a contract ERROR (--compare: in either run, or the runs differ)\n"
@@ -49,7 +50,15 @@ Options readOptions(const std::vector<std::string>& args) {
     if (!args.empty() && args[0] == "--serve") {
         options.mode = Mode::Serve;
         next = 1;
-        while (next + 1 < args.size() && (args[next] == "--port" || args[next] == "--listen")) {
+        for (;;) {
+            if (next < args.size() && args[next] == "--watch") {
+                options.watch = true;
+                ++next;
+                continue;
+            }
+            if (next + 1 >= args.size() || (args[next] != "--port" && args[next] != "--listen")) {
+                break;
+            }
             const std::string& value = args[next + 1];
             if (args[next] == "--listen") {
                 options.address = value;

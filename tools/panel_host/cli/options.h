@@ -26,6 +26,7 @@ struct Options {
     // --serve
     std::string address = "127.0.0.1";
     int port = 8250;
+    bool watch = false;  // reload the library when it is rebuilt
     // --validate: every argument after it, as given
     std::vector<std::string> validateArgs;
 };

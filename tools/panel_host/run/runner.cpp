@@ -344,6 +344,8 @@ void Runner::run(const Step& step) {
             request(step);
             break;
         case StepKind::Revertive:
+            // A device reports the text it holds: an information driver's slot holds it from now on.
+            (void)host_->devices().write(step.first, step.second, step.text);
             deliverRevertive({step.first, step.second, step.text});
             break;
         case StepKind::Integer:

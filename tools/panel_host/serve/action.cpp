@@ -85,6 +85,12 @@ std::string nextTickUnits(const Timers& timers, const ActionBody& body) {
 
 }  // namespace
 
+namespace {
+
+std::string stepLine(const ActionBody& body, const Panels& panels, const Timers& timers);
+
+}  // namespace
+
 std::string actionLine(const std::string& text, const Panels& panels, const Timers& timers,
                        const std::string& where) {
     json parsed = json::parse(text, nullptr, false);
@@ -95,6 +101,17 @@ std::string actionLine(const std::string& text, const Panels& panels, const Time
         throw InputError(where + ": the body must be a JSON object with an \"action\"");
     }
     ActionBody body(parsed, where);
+    std::string line = stepLine(body, panels, timers);
+    if (line.size() > kLongestStepLine) {
+        body.fail("the step is " + std::to_string(line.size()) + " bytes long; a step line holds at most " +
+                  std::to_string(kLongestStepLine));
+    }
+    return line;
+}
+
+namespace {
+
+std::string stepLine(const ActionBody& body, const Panels& panels, const Timers& timers) {
     std::string action = body.word("action");
     if (action == "press") {
         std::string message = body.field("message");
@@ -134,3 +151,5 @@ std::string actionLine(const std::string& text, const Panels& panels, const Time
         "unknown action " + quotedText(action) +
         "; the actions are press, select, pick, advance, tick, request, revertive, silent, unknown, stop");
 }
+
+}  // namespace

@@ -20,13 +20,18 @@
 // as the scenario language lets the first one go unnamed. Numbers may come as JSON numbers or texts; a
 // missing or wrong one is left for the scenario reader to report, in its words. What only the body can
 // get wrong (not JSON, an unknown action, a text holding a line break) is an InputError "WHERE: ...".
+// A line longer than kLongestStepLine is refused the same way: a scenario line is kept that short so a
+// saved session stays a file a person can read and a step's texts stay within what a panel handles.
 // actionLine() reads the host model and never changes it.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "panels.h"
 #include "timers.h"
+
+constexpr size_t kLongestStepLine = 4096;
 
 std::string actionLine(const std::string& body, const Panels& panels, const Timers& timers,
                        const std::string& where);

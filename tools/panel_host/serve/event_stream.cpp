@@ -1,13 +1,29 @@
 #include "event_stream.h"
 
-void EventStream::publish(const std::string& name, const std::string& data) {
+#include <algorithm>
+
+void EventStream::line(const std::string& data) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    lines_.push_back({++published_, data});
+    if (lines_.size() > kKeptLines) {
+        lines_.pop_front();
+    }
+}
+
+void EventStream::state(const std::string& data) {
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        events_.push_back({name, data});
-        if (name != "state") {
-            return;
-        }
-        lastState_ = events_.size();
+        state_ = data;
+        stateNumber_ = ++published_;
+    }
+    arrived_.notify_all();
+}
+
+void EventStream::clear() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        lines_.clear();
+        clearNumber_ = ++published_;
     }
     arrived_.notify_all();
 }
@@ -20,19 +36,35 @@ void EventStream::close() {
     arrived_.notify_all();
 }
 
-bool EventStream::read(size_t& position, std::chrono::milliseconds wait, std::string& out) {
+size_t EventStream::keptLines() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return lines_.size();
+}
+
+bool EventStream::read(uint64_t& position, std::chrono::milliseconds wait, std::string& out) {
     std::unique_lock<std::mutex> lock(mutex_);
-    arrived_.wait_for(lock, wait, [&] { return closed_ || position < events_.size(); });
+    // Lines wait for the drawing that ends their step, so a page never draws half a step.
+    arrived_.wait_for(lock, wait, [&] { return closed_ || position < std::max(stateNumber_, clearNumber_); });
     if (closed_) {
         return false;
     }
-    for (; position < events_.size(); ++position) {
-        const Event& event = events_[position];
-        // A drawing that a newer one replaces is not worth sending.
-        if (event.name == "state" && position + 1 < lastState_) {
-            continue;
-        }
-        out += "event: " + event.name + "\ndata: " + event.data + "\n\n";
+    uint64_t upTo = std::max(stateNumber_, clearNumber_);
+    if (position < clearNumber_) {
+        out += "event: clear\ndata: {}\n\n";
     }
+    // The lines go as one event, so a page that opens late takes in its backlog at one go.
+    std::string batch;
+    for (const Line& line : lines_) {
+        if (line.number > position && line.number <= upTo) {
+            batch += (batch.empty() ? "[" : ",") + line.data;
+        }
+    }
+    if (!batch.empty()) {
+        out += "event: lines\ndata: " + batch + "]\n\n";
+    }
+    if (position < stateNumber_) {
+        out += "event: state\ndata: " + state_ + "\n\n";
+    }
+    position = upTo;
     return true;
 }

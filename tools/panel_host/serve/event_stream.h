@@ -1,39 +1,52 @@
-// EventStream: what the workbench page is told, in order: the transcript's lines as they are written and
-// a new drawing of the host after every step.
+// EventStream: what the workbench pages are told, in order: the transcript's lines as they are written
+// (sent as "lines", a JSON array of each read's new lines), a new drawing of the host after every step
+// ("state"), and "clear" when the transcript starts over.
 //
 // The script's thread publishes; each page's Server-Sent Events connection reads from its own position
 // and waits for more. Readers are woken by a drawing, which ends every step, so a step's lines and its
-// drawing reach the page in one write. A page that connects late gets every line from the start and
-// only the newest drawing. The stream owns copies of everything published; it never calls the runner, and
-// close() wakes every reader for good so the server can stop.
+// drawing reach the page in one write. The stream keeps only what a page needs: the newest kKeptLines
+// lines and the newest drawing, so a long session costs neither memory nor a slow page. A page that
+// connects, or falls behind, gets those. The stream owns copies of everything published; it never calls
+// the runner, and close() wakes every reader for good so the server can stop at once.
 #pragma once
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <mutex>
 #include <string>
-#include <vector>
 
 class EventStream {
 public:
-    // `name` is the SSE event name ("line" or "state"), `data` one line of JSON.
-    void publish(const std::string& name, const std::string& data);
+    static constexpr size_t kKeptLines = 1000;
+
+    // One transcript line, as one line of JSON.
+    void line(const std::string& data);
+    // A new drawing, as one line of JSON; wakes the readers.
+    void state(const std::string& data);
+    // The transcript starts over: lines kept so far are dropped, and pages drop theirs.
+    void clear();
     void close();
 
-    // The SSE text of the events after `position`, waiting up to `wait` for one to come. Moves `position`
-    // on. Returns false once the stream is closed.
-    bool read(size_t& position, std::chrono::milliseconds wait, std::string& out);
+    // The SSE text of what came after `position` (0 at first), waiting up to `wait` for it. Moves
+    // `position` on. Returns false once the stream is closed.
+    bool read(uint64_t& position, std::chrono::milliseconds wait, std::string& out);
+
+    size_t keptLines();
 
 private:
-    struct Event {
-        std::string name;
+    struct Line {
+        uint64_t number;
         std::string data;
     };
 
     std::mutex mutex_;
     std::condition_variable arrived_;
-    std::vector<Event> events_;
-    size_t lastState_ = 0;  // index of the newest "state" event, + 1; 0 when there is none
+    std::deque<Line> lines_;
+    std::string state_;
+    uint64_t published_ = 0;  // events so far; each line and drawing takes the next number from 1
+    uint64_t stateNumber_ = 0;
+    uint64_t clearNumber_ = 0;
     bool closed_ = false;
 };

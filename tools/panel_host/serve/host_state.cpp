@@ -17,6 +17,23 @@ json controlState(const Control& control) {
     } else if (control.kind() == ControlKind::Picker) {
         out["picked"] = control.pickedIndex();
     }
+    // What the script set with TP beyond rows, cells and choices (text=ON, ...), in name order.
+    json params = json::array();
+    std::string all = control.get("all").value_or("");
+    size_t start = 0;
+    while (start < all.size()) {
+        size_t end = all.find('\n', start);
+        std::string line = all.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        size_t equals = line.find('=');
+        std::string name = line.substr(0, equals);
+        bool drawnElsewhere =
+            name == "enabled" || name == "selectedindex" || name == "rows" || name == "index";
+        if (equals != std::string::npos && !drawnElsewhere) {
+            params.push_back({{"name", line.substr(0, equals)}, {"value", line.substr(equals + 1)}});
+        }
+        start = end == std::string::npos ? all.size() : end + 1;
+    }
+    out["params"] = params;
     return out;
 }
 

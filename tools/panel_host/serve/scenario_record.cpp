@@ -1,5 +1,8 @@
 #include "scenario_record.h"
 
+#include <algorithm>
+#include <string_view>
+
 #include "scenario_writer.h"
 
 namespace {
@@ -16,18 +19,47 @@ std::string expectedCommand(const std::string& command) {
 
 }  // namespace
 
+void ScenarioRecord::append(const std::string& text) {
+    if (blocks_.empty() || blocks_.back().size() + text.size() > kBlock) {
+        blocks_.emplace_back();
+        blocks_.back().reserve(std::max(kBlock, text.size()));
+    }
+    blocks_.back() += text;
+    size_ += text.size();
+}
+
+// Kept: the step's line, each command as it is written after "expect sent", one a line, then an empty
+// line. Neither a step line nor a written command is ever empty or holds a line break.
 void ScenarioRecord::played(const std::string& line, const std::vector<std::string>& sent) {
     ++steps_;
-    body_ += "\n" + line + "\n";
+    std::string kept = line + "\n";
     for (const std::string& command : sent) {
-        body_ += "expect sent " + expectedCommand(command) + "\n";
+        kept += expectedCommand(command) + "\n";
     }
-    body_ += "expect no more commands\n";
+    kept += "\n";
+    append(kept);
 }
 
 std::string ScenarioRecord::text() const {
-    return "# A panel_host workbench session: each step as played, then every command the script sent for "
-           "it.\n"
-           "# Replay it with: panel_host LIBRARY SITE THIS_FILE\n" +
-           body_;
+    std::string out =
+        "# A panel_host workbench session: each step as played, then every command the script sent for it.\n"
+        "# Replay it with: panel_host LIBRARY SITE THIS_FILE\n";
+    bool stepLine = true;
+    for (const std::string& block : blocks_) {
+        for (size_t start = 0; start < block.size();) {
+            size_t end = block.find('\n', start);
+            std::string_view line(block.data() + start, end - start);
+            if (stepLine) {
+                out.append("\n").append(line).append("\n");
+                stepLine = false;
+            } else if (line.empty()) {
+                out += "expect no more commands\n";
+                stepLine = true;
+            } else {
+                out.append("expect sent ").append(line).append("\n");
+            }
+            start = end + 1;
+        }
+    }
+    return out;
 }

@@ -15,9 +15,16 @@ bool ScriptQueue::call(std::function<void()> job) {
     return entry->done;
 }
 
-void ScriptQueue::serveUntil(const std::function<bool()>& stop) {
+void ScriptQueue::serveUntil(const std::function<bool()>& stop, const std::function<void()>& idle) {
     std::unique_lock<std::mutex> lock(mutex_);
+    auto lastIdle = std::chrono::steady_clock::now();
     while (!stop()) {
+        if (idle && std::chrono::steady_clock::now() - lastIdle >= kIdleEvery) {
+            lastIdle = std::chrono::steady_clock::now();
+            lock.unlock();
+            idle();
+            lock.lock();
+        }
         queued_.wait_for(lock, std::chrono::milliseconds(100), [&] { return !jobs_.empty(); });
         while (!jobs_.empty()) {
             std::shared_ptr<Job> job = jobs_.front();

@@ -6,6 +6,7 @@
 // says so. The queue owns the jobs until they are done.
 #pragma once
 
+#include <chrono>
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -19,7 +20,10 @@ public:
     bool call(std::function<void()> job);
 
     // On the script's thread: runs jobs until `stop` says so (asked at least every 100 ms), then closes.
-    void serveUntil(const std::function<bool()>& stop);
+    // Between jobs, `idle` (when given) runs about every kIdleEvery.
+    void serveUntil(const std::function<bool()>& stop, const std::function<void()>& idle = {});
+
+    static constexpr std::chrono::milliseconds kIdleEvery{250};
 
 private:
     struct Job {

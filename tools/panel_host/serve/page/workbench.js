@@ -1,21 +1,28 @@
 'use strict';
-// The workbench page. It draws the host as panel_host publishes it (Server-Sent Events: "line" for each
-// transcript line, "state" for each new drawing) and posts every click as one action (POST /action),
-// which panel_host plays as a scenario step. The drawing (host_state.cpp):
-//   {version, started, running, failures, errors,
-//    panels: [{id, title, file, shown, controls: [{id, kind, enabled, columns, rows, selected, picked}]}],
+// The workbench page. It draws the host as panel_host publishes it (Server-Sent Events: "lines" for the
+// transcript's new lines, "state" for each new drawing, "clear" when the transcript starts over) and posts
+// every click as one action (POST /action), which panel_host plays as a scenario step. The drawing
+// (host_state.cpp, workbench.cpp):
+//   {version, session, build, watching, buildProblem, compare, started, running, failures, errors,
+//    panels: [{id, title, file, shown, controls: [{id, kind, enabled, params: [{name, value}], columns,
+//              rows, selected, picked}]}],
 //    devices: {instances: [{name, device, known}], infodrivers: [{device, slots: [{slot, text, silent,
-//              registered}]}], databases: [{device, database, names: [{index, name}]}]},
+//              registered, feeds: {control, row}}]}], databases: [{device, database, names: [{index, name}]}]},
 //    clock: {now, timers: [{id, due}]}, request: {answered, answer}}
 // Markup for tests and scripts: each control carries data-control and data-enabled; list rows data-row
-// (from 1), cells data-cell="row.cell" (cells from 0, as the scenario language counts them); transcript
-// lines data-kind; body data-busy="false" once every action posted and its outcome are drawn.
+// (from 1), cells data-cell="row.cell" (cells from 0, as the scenario language counts them); what the
+// script set with TP data-param inside [data-params="<control>"]; transcript lines data-kind; on body
+// data-busy="false" once every action posted and its outcome are drawn, data-connected, data-build; the
+// comparison after a rebuild is #compare with data-compare="none|same|different".
 
-let pending = 0; // actions posted and not answered
-let wanted = 0;  // the drawing that shows the last answered action
-let drawn = -1;  // the drawing on the page
+let pending = 0;  // actions posted and not answered
+let wanted = 0;   // the drawing that shows the last answered action
+let drawn = -1;   // the drawing on the page
+let session = null;
+let posting = Promise.resolve();  // actions go one after the other, in the order they were made
 let panelsShape = '';
 let devicesShape = '';
+let names = [];   // every name the site's databases know, for the pickers
 
 const $ = (id) => document.getElementById(id);
 
@@ -28,6 +35,10 @@ function el(tag, attributes, ...children) {
   return element;
 }
 
+function setText(element, text) {
+  if (element.textContent !== text) element.textContent = text;
+}
+
 function updateBusy() {
   document.body.dataset.busy = String(pending > 0 || drawn < wanted);
 }
@@ -37,18 +48,22 @@ function showProblem(text) {
   $('problem').hidden = text === '';
 }
 
-async function act(action) {
-  pending++;
-  updateBusy();
+function showNotice(text) {
+  $('notice').textContent = text;
+  $('notice').hidden = text === '';
+}
+
+async function send(path, body) {
   try {
-    const response = await fetch('/action', {
+    const response = await fetch(path, {
       method: 'POST',
       headers: {'Content-Type': 'application/json'},
-      body: JSON.stringify(action),
+      body: JSON.stringify(body),
     });
     const text = await response.text();
     if (response.ok) {
-      wanted = Math.max(wanted, JSON.parse(text).version);
+      const answer = JSON.parse(text);
+      if (answer.version !== undefined) wanted = Math.max(wanted, answer.version);
       showProblem('');
     } else {
       showProblem(text);
@@ -61,26 +76,56 @@ async function act(action) {
   }
 }
 
+// A burst of clicks is played as it was made: each post waits for the one before.
+function post(path, body) {
+  pending++;
+  updateBusy();
+  posting = posting.then(() => send(path, body));
+}
+
+function act(action) {
+  post('/action', action);
+}
+
 function enabledNow(box) {
   return box.dataset.enabled === 'true';
 }
 
 // ---- The panels -------------------------------------------------------------------------------------
 
-function buildList(control) {
+// The slot feeding each row of each list: {list id: {row: {device, slot, text}}}.
+function storedRows(devices) {
+  const out = {};
+  for (const driver of devices.infodrivers) {
+    for (const slot of driver.slots) {
+      if (!slot.feeds) continue;
+      out[slot.feeds.control] = out[slot.feeds.control] || {};
+      out[slot.feeds.control][slot.feeds.row] = {device: driver.device, slot: slot.slot, text: slot.text};
+    }
+  }
+  return out;
+}
+
+function paramsBox(control) {
+  return el('span', {class: 'params', 'data-params': control.id});
+}
+
+function buildList(control, stored) {
   const box = el('div', {'data-control': control.id, 'data-enabled': control.enabled, class: 'list'});
-  const head = el('tr', {}, el('th', {}, 'row'), ...control.columns.map((title) => el('th', {}, title)));
+  const head = el('tr', {}, el('th', {}, 'row'), ...control.columns.map((title) => el('th', {}, title)),
+    ...(stored ? [el('th', {title: 'the information driver slot feeding the row, and its text'}, 'stored')] : []));
   const body = el('tbody');
   control.rows.forEach((cells, index) => {
     const row = index + 1;
     const line = el('tr', {'data-row': row}, el('td', {}, String(row)),
-      ...cells.map((text, cell) => el('td', {'data-cell': row + '.' + cell}, text)));
+      ...cells.map((text, cell) => el('td', {'data-cell': row + '.' + cell}, text)),
+      ...(stored ? [el('td', {class: 'stored', 'data-stored': row})] : []));
     line.addEventListener('click', () => {
       if (enabledNow(box)) act({action: 'select', control: control.id, row});
     });
     body.append(line);
   });
-  box.append(el('h3', {}, control.id), el('table', {}, el('thead', {}, head), body));
+  box.append(el('h3', {}, control.id + ' ', paramsBox(control)), el('table', {}, el('thead', {}, head), body));
   return box;
 }
 
@@ -91,6 +136,21 @@ function buildPicker(control) {
     if (event.key === 'Enter' && enabledNow(box)) act({action: 'pick', control: control.id, number: input.value});
   });
   box.append(input);
+  if (names.length) {
+    // The names the site knows, beside the number: choosing one picks its number.
+    const choice = el('select', {'data-names': control.id, 'aria-label': control.id + ' by name'},
+      el('option', {value: ''}, '(by name)'),
+      ...names.map((entry) => el('option', {value: entry.index}, entry.index + ': ' + entry.name)));
+    choice.addEventListener('change', () => {
+      if (choice.value !== '' && enabledNow(box)) {
+        input.value = choice.value;
+        act({action: 'pick', control: control.id, number: choice.value});
+      }
+      choice.value = '';
+    });
+    box.append(' ', choice);
+  }
+  box.append(paramsBox(control));
   return box;
 }
 
@@ -100,16 +160,16 @@ function buildButton(control) {
   button.addEventListener('click', () => {
     if (enabledNow(button)) act({action: 'press', control: control.id});
   });
-  return button;
+  return el('span', {}, button, paramsBox(control));
 }
 
-function buildPanels(panels) {
+function buildPanels(panels, stored) {
   const boxes = panels.map((panel) => {
     const box = el('div', {class: 'panel', 'data-panel': panel.id},
       el('h2', {}, 'Panel ' + panel.id + (panel.title ? ': ' + panel.title : '')));
     const inline = el('div', {class: 'controls'});
     for (const control of panel.controls) {
-      if (control.kind === 'list') box.append(buildList(control));
+      if (control.kind === 'list') box.append(buildList(control, stored[control.id]));
       else inline.append(control.kind === 'picker' ? buildPicker(control) : buildButton(control));
     }
     box.append(inline);
@@ -118,13 +178,19 @@ function buildPanels(panels) {
   $('panels').replaceChildren(...(boxes.length ? boxes : [el('p', {}, 'No panel is loaded.')]));
 }
 
-function setText(element, text) {
-  if (element.textContent !== text) element.textContent = text;
+function drawParams(panelId, control) {
+  const box = document.querySelector(`[data-panel="${CSS.escape(panelId)}"] [data-params="${CSS.escape(control.id)}"]`);
+  const text = (control.params || []).map((p) => p.name + '=' + p.value).join(' ');
+  if (box.dataset.drawn === text) return;
+  box.dataset.drawn = text;
+  box.replaceChildren(...(control.params || []).map((p) =>
+    el('span', {'data-param': p.name}, p.name + '=' + p.value)));
 }
 
-function drawControl(panelId, control) {
+function drawControl(panelId, control, stored) {
   const box = document.querySelector(`[data-panel="${CSS.escape(panelId)}"] [data-control="${CSS.escape(control.id)}"]`);
   box.dataset.enabled = String(control.enabled);
+  drawParams(panelId, control);
   if (control.kind === 'button') {
     box.disabled = !control.enabled;
   } else if (control.kind === 'picker') {
@@ -133,23 +199,32 @@ function drawControl(panelId, control) {
     if (document.activeElement !== input) input.value = control.picked >= 0 ? String(control.picked) : '';
   } else {
     control.rows.forEach((cells, index) => {
-      const line = box.querySelector(`[data-row="${index + 1}"]`);
-      line.classList.toggle('selected', control.selected === index + 1);
-      line.setAttribute('aria-selected', String(control.selected === index + 1));
+      const row = index + 1;
+      const line = box.querySelector(`[data-row="${row}"]`);
+      line.classList.toggle('selected', control.selected === row);
+      line.setAttribute('aria-selected', String(control.selected === row));
+      // A row the script marks as edited ("*") is marked as a whole.
+      line.classList.toggle('changed', cells.includes('*'));
       cells.forEach((text, cell) => setText(line.children[cell + 1], text));
+      const storedCell = line.querySelector('[data-stored]');
+      if (storedCell) {
+        const slot = stored && stored[row];
+        setText(storedCell, slot ? slot.text + ' (slot ' + slot.slot + ')' : '');
+      }
     });
   }
 }
 
-function drawPanels(panels) {
-  const shape = JSON.stringify(panels.map((panel) => [panel.id, panel.title,
-    panel.controls.map((c) => [c.id, c.kind, c.columns, c.rows ? c.rows.length : 0])]));
+function drawPanels(panels, devices) {
+  const stored = storedRows(devices);
+  const shape = JSON.stringify([panels.map((panel) => [panel.id, panel.title,
+    panel.controls.map((c) => [c.id, c.kind, c.columns, c.rows ? c.rows.length : 0, !!stored[c.id]])]), names.length]);
   if (shape !== panelsShape) {
-    buildPanels(panels);
+    buildPanels(panels, stored);
     panelsShape = shape;
   }
   for (const panel of panels) {
-    for (const control of panel.controls) drawControl(panel.id, control);
+    for (const control of panel.controls) drawControl(panel.id, control, stored[control.id]);
   }
 }
 
@@ -175,18 +250,20 @@ function buildDevices(devices) {
 
   const drivers = devices.infodrivers.map((driver) => {
     const table = el('table', {class: 'slots', 'data-device': driver.device},
-      el('tr', {}, el('th', {}, 'slot'), el('th', {}, 'text'), el('th', {}, 'silent'), el('th', {}, 'registered')));
+      el('tr', {}, el('th', {}, 'slot'), el('th', {}, 'text'), el('th', {}, 'silent'), el('th', {}, 'registered'),
+        el('th', {}, 'feeds')));
     for (const slot of driver.slots) {
       const text = el('input', {type: 'text', 'aria-label': 'slot ' + slot.slot});
       text.addEventListener('keydown', (event) => {
-        if (event.key === 'Enter') {
+        // A silent slot delivers nothing, so Enter there sends nothing either.
+        if (event.key === 'Enter' && !text.disabled) {
           act({action: 'revertive', device: driver.device, slot: slot.slot, text: text.value});
           text.blur();
         }
       });
       table.append(el('tr', {'data-slot': slot.slot}, el('td', {}, String(slot.slot)), el('td', {}, text),
         el('td', {}, switchBox('silent ' + slot.slot, {action: 'silent', device: driver.device, slot: slot.slot})),
-        el('td', {class: 'registered'})));
+        el('td', {class: 'registered'}), el('td', {class: 'feeds'})));
     }
     return el('div', {}, el('h3', {}, 'Information driver ' + driver.device + ' (Enter sends the revertive)'), table);
   });
@@ -214,34 +291,75 @@ function drawDevices(devices) {
     for (const slot of driver.slots) {
       const line = document.querySelector(`[data-device="${driver.device}"] [data-slot="${slot.slot}"]`);
       const [text, silent] = line.querySelectorAll('input');
-      if (document.activeElement !== text) text.value = slot.text;
+      text.disabled = slot.silent;
+      text.placeholder = slot.silent ? 'silent' : '';
+      text.title = slot.silent ? 'a silent slot delivers nothing' : '';
+      if (slot.silent) text.value = '';
+      else if (document.activeElement !== text) text.value = slot.text;
       silent.checked = slot.silent;
       silent.disabled = slot.silent; // a silent slot stays silent
       setText(line.querySelector('.registered'), slot.registered ? 'yes' : '');
+      setText(line.querySelector('.feeds'), slot.feeds ? slot.feeds.control + ' row ' + slot.feeds.row : '');
     }
   }
 }
 
-// ---- Clock, request, run ----------------------------------------------------------------------------
+// ---- Build, comparison, clock, request, run ---------------------------------------------------------
+
+function drawCompare(state) {
+  document.body.dataset.build = String(state.build);
+  setText($('build'), state.watching ? 'build ' + state.build +
+    (state.buildProblem ? ' (the newest file did not load)' : '') : '');
+  $('build').classList.toggle('problem', state.buildProblem !== '');
+  const box = $('compare');
+  const compare = state.compare;
+  const shown = JSON.stringify([compare, state.buildProblem]);
+  if (box.dataset.drawn === shown) return;
+  box.dataset.drawn = shown;
+  const parts = [];
+  if (state.buildProblem) {
+    parts.push(el('p', {'data-build-problem': ''}, 'The rebuilt library did not load, so the session stays on build ' +
+      state.build + ': ' + state.buildProblem));
+  }
+  if (compare && compare.same === true) {
+    box.dataset.compare = 'same';
+    parts.push(el('p', {}, `Build ${state.build} is the same through ${compare.steps} steps.`));
+  } else if (compare && compare.same === false) {
+    box.dataset.compare = 'different';
+    parts.push(el('p', {}, `Build ${state.build} is the same through ${compare.steps} steps, then differs at `,
+      el('code', {'data-compare-step': ''}, compare.step)),
+    el('div', {class: 'side'},
+      el('div', {}, el('h3', {}, 'before'), el('pre', {'data-compare-old': ''}, compare.oldLines.join('\n'))),
+      el('div', {}, el('h3', {}, 'after'), el('pre', {'data-compare-new': ''}, compare.newLines.join('\n')))));
+  } else {
+    box.dataset.compare = 'none';
+  }
+  box.replaceChildren(...parts);
+  box.hidden = parts.length === 0;
+}
 
 function draw(state) {
-  drawPanels(state.panels);
+  names = state.devices.databases.flatMap((database) => database.names);
+  drawPanels(state.panels, state.devices);
   drawDevices(state.devices);
+  drawCompare(state);
   setText($('clock-now'), String(state.clock.now));
   $('timers').replaceChildren(...state.clock.timers.map((timer) =>
     el('li', {'data-timer': timer.id}, 'timer ' + timer.id + ': next tick at ' + timer.due)));
   $('advance-next').disabled = state.clock.timers.length === 0;
+  $('stop').disabled = !state.running;
   const request = state.request;
   setText($('request-answer'), !request.answered ? '' : request.answer === null ? '(no answer)' : request.answer);
-  const counts = state.failures + ' failed expectations, ' + state.errors + ' contract errors';
-  setText($('run-state'), (state.running ? 'script running' : state.started ? 'script stopped' : 'not started') +
-    ' · ' + counts);
+  const stopped = state.started && !state.running;
+  setText($('run-state'), (state.running ? 'script running' : stopped ? 'the script has stopped' : 'not started') +
+    ' · ' + state.failures + ' failed expectations, ' + state.errors + ' contract errors');
+  $('run-state').classList.toggle('stopped', stopped);
   $('run-state').classList.toggle('bad', state.failures + state.errors > 0);
 }
 
 // Lines are drawn in batches, at the next drawing or animation frame, so a step's many lines cost the
-// browser one layout, not one each. The page keeps the newest kMaxLines: every line more would make each
-// later click slower to draw, and the terminal has them all.
+// browser one layout, not one each. The page keeps the newest kMaxLines, as the server does: every line
+// more would make each later click slower to draw, and the terminal has them all.
 const kMaxLines = 1000;
 let linesToDraw = [];
 let linesDropped = 0;
@@ -251,7 +369,8 @@ function drawLines() {
   const list = $('transcript');
   const atBottom = list.scrollTop + list.clientHeight >= list.scrollHeight - 4;
   const batch = document.createDocumentFragment();
-  for (const line of linesToDraw) batch.append(el('li', {'data-kind': line.kind}, line.text));
+  for (const line of linesToDraw.slice(-kMaxLines)) batch.append(el('li', {'data-kind': line.kind}, line.text));
+  linesDropped += Math.max(0, linesToDraw.length - kMaxLines);
   linesToDraw = [];
   list.append(batch);
   while (list.children.length > kMaxLines) {
@@ -268,6 +387,13 @@ function queueLine(line) {
   if (linesToDraw.length === 1) requestAnimationFrame(drawLines);
 }
 
+function clearLines() {
+  linesToDraw = [];
+  linesDropped = 0;
+  $('transcript').replaceChildren();
+  $('lines-dropped').hidden = true;
+}
+
 $('advance-next').addEventListener('click', () => act({action: 'advance', units: 'next'}));
 $('advance-by').addEventListener('submit', (event) => {
   event.preventDefault();
@@ -277,22 +403,48 @@ $('request').addEventListener('submit', (event) => {
   event.preventDefault();
   act({action: 'request', text: $('request-text').value});
 });
+$('stop').addEventListener('click', () => act({action: 'stop'}));
+$('new-session').addEventListener('click', () => post('/session', {}));
+$('clear').addEventListener('click', () => post('/clear', {}));
 
-const events = new EventSource('/events');
-// After a reconnection the server sends the transcript from its start again.
-events.addEventListener('open', () => {
-  linesToDraw = [];
-  linesDropped = 0;
-  $('transcript').replaceChildren();
-});
-events.addEventListener('line', (event) => queueLine(JSON.parse(event.data)));
-events.addEventListener('state', (event) => {
-  const state = JSON.parse(event.data);
-  drawLines();
-  draw(state);
-  drawn = state.version;
-  updateBusy();
-});
-events.addEventListener('error', () => {
-  if (events.readyState === EventSource.CLOSED) showProblem('the connection to panel_host is closed');
-});
+// ---- The connection ---------------------------------------------------------------------------------
+
+function connected(yes) {
+  document.body.dataset.connected = String(yes);
+  setText($('connection'), yes ? '' : 'panel_host is not answering; trying again');
+}
+
+function listen() {
+  const events = new EventSource('/events');
+  // The server sends the newest lines it keeps on every connection.
+  events.addEventListener('open', () => {
+    connected(true);
+    clearLines();
+  });
+  events.addEventListener('lines', (event) => {
+    for (const line of JSON.parse(event.data)) queueLine(line);
+  });
+  events.addEventListener('clear', clearLines);
+  events.addEventListener('state', (event) => {
+    const state = JSON.parse(event.data);
+    if (session !== null && state.session !== session) {
+      // Another run of panel_host on the same address: what the old one knew is gone.
+      showNotice('panel_host was started again: this is a new session. The steps of the old one are only ' +
+        'in what was saved with "Save as scenario".');
+      showProblem('');
+      wanted = 0;
+    }
+    session = state.session;
+    drawLines();
+    draw(state);
+    drawn = state.version;
+    updateBusy();
+  });
+  events.addEventListener('error', () => {
+    connected(false);
+    // The browser tries again by itself unless it gave up; then the page does, a second later.
+    if (events.readyState === EventSource.CLOSED) setTimeout(listen, 1000);
+  });
+}
+
+listen();

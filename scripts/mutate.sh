@@ -1,0 +1,155 @@
+#!/usr/bin/env bash
+# The mutation check of our own suite: each kept mutant (tests/mutants/*.patch, one small realistic fault
+# of the library each) is applied to a scratch copy of the tree, the suites that exercise that part of
+# the library are built and run against it, and the mutant must make one of them fail. Prints a table of
+# killed and surviving mutants; exits 1 when one survives (or no longer applies or builds), 2 when the
+# suite fails without any mutant.
+#
+# Usage: scripts/mutate.sh [pattern]   only the mutants whose file name contains `pattern`
+#
+# The scratch copy (build/mutate/src) and its build (build/mutate/build) are made once and kept: each
+# run brings over only the files that changed, and a mutant rebuilds only what its file reaches. The
+# build is -O0 with AddressSanitizer and UndefinedBehaviorSanitizer, as the hardening step runs the
+# suite, so a write one past a buffer counts as a failure. A mutant's run stops at the first suite that
+# fails; a suite that runs longer than MUTATE_TIMEOUT seconds (default 30) is stopped and counts as
+# failed (a mutant that makes the library loop forever is killed that way).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root="$(pwd)"
+pattern="${1:-}"
+scratch="$root/build/mutate"
+src="$scratch/src"
+build="$scratch/build"
+limit="${MUTATE_TIMEOUT:-30}"
+jobs="$(nproc)"
+log="$scratch/logs"
+
+scripts/install-deps.sh patch
+
+# --- The scratch copy: the files of the tree (committed or not, never ignored ones), copied only when
+# their content differs, so what did not change keeps its time and is not rebuilt.
+mkdir -p "$src" "$log"
+git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' file; do
+  [ -f "$file" ] || continue
+  if ! cmp -s "$file" "$src/$file"; then
+    mkdir -p "$src/$(dirname "$file")"
+    cp "$file" "$src/$file"
+  fi
+done
+
+flags="-O0 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=all"
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  launcher=()
+  if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  fi
+  # Warnings stay warnings here: a mutant is judged by the tests, not by the compiler's opinion of it.
+  cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="$flags" -DORVO_WERROR=OFF \
+    "${launcher[@]}" >"$log/configure.log"
+fi
+export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+
+# --- The suites that exercise the library, and what each needs built.
+declare -A targets=(
+  [string]=string_tests
+  [helper]=script_helper_tests
+  [corvane]=corvane_tests
+  [hostile]=hostile_host_tests
+  [module]="corvane_module_tests Corvane"
+  [scenarios]="panel_host Corvane"
+  [sweep]=allocation_failure_sweep
+)
+
+# run_suite <suite> <log>: runs one suite against the current build; non-zero when it fails.
+run_suite() {
+  local suite=$1 out=$2
+  local gtest=(--gtest_fail_fast --gtest_brief=1)
+  case $suite in
+    string) timeout "$limit" "$build/tests/string/string_tests" "${gtest[@]}" ;;
+    helper) timeout "$limit" "$build/tests/script_helper/script_helper_tests" "${gtest[@]}" ;;
+    corvane) timeout "$limit" "$build/tests/corvane/corvane_tests" "${gtest[@]}" ;;
+    hostile) timeout "$limit" "$build/tests/hardening/hostile_host_tests" "${gtest[@]}" ;;
+    module) timeout "$limit" "$build/tests/corvane/corvane_module_tests" "${gtest[@]}" ;;
+    scenarios) ctest --test-dir "$build" -R '^scenario\.' --stop-on-failure --timeout "$limit" \
+                 --output-on-failure ;;
+    sweep) timeout "$limit" "$build/tests/hardening/allocation_failure_sweep" ;;
+  esac >>"$out" 2>&1
+}
+
+# The suites for a mutated file, the likeliest to fail first.
+suites_for() {
+  case $1 in
+    string/*) echo string helper hostile corvane scenarios sweep ;;
+    script_helper/*) echo helper corvane hostile scenarios sweep ;;
+    panels/*) echo corvane hostile scenarios module sweep ;;
+    *) echo helper corvane hostile scenarios module sweep ;;
+  esac
+}
+
+build_for() {
+  # shellcheck disable=SC2086 # the target list is meant to split
+  cmake --build "$build" -j "$jobs" --target ${targets[$1]} >>"$2" 2>&1
+}
+
+# --- Without a mutant every suite must pass, or a failure would say nothing about the mutant.
+started=$SECONDS
+echo "mutate: building the scratch copy and running every suite without a mutant"
+: >"$log/baseline.log"
+for suite in string helper corvane hostile module scenarios sweep; do
+  if ! build_for "$suite" "$log/baseline.log" || ! run_suite "$suite" "$log/baseline.log"; then
+    echo "mutate: the $suite suite fails without any mutant; see $log/baseline.log" >&2
+    exit 2
+  fi
+done
+echo "mutate: the suite passes without a mutant ($((SECONDS - started)) s)"
+
+# --- Each mutant in turn.
+rows=()
+survivors=0
+count=0
+for patch in tests/mutants/*.patch; do
+  name="$(basename "$patch" .patch)"
+  [[ "$name" == *"$pattern"* ]] || continue
+  count=$((count + 1))
+  what="$(sed -n 's/^Mutant: //p' "$patch" | head -n 1)"
+  file="$(sed -n 's|^+++ b/\([^[:space:]]*\).*|\1|p' "$patch" | head -n 1)"
+  out="$log/$name.log"
+  : >"$out"
+  mutantStart=$SECONDS
+  if ! patch -p1 -d "$src" --forward --quiet <"$patch" >>"$out" 2>&1; then
+    rows+=("| $name | $what | NO LONGER APPLIES | |")
+    survivors=$((survivors + 1))
+    continue
+  fi
+  result="SURVIVED"
+  by=""
+  for suite in $(suites_for "$file"); do
+    if ! build_for "$suite" "$out"; then
+      result="DOES NOT BUILD"
+      break
+    fi
+    if ! run_suite "$suite" "$out"; then
+      result="killed"
+      by=$suite
+      break
+    fi
+  done
+  patch -p1 -R -d "$src" --quiet <"$patch" >>"$out" 2>&1
+  touch "$src/$file"  # the original text is newer than the mutant's objects
+  [ "$result" = killed ] || survivors=$((survivors + 1))
+  rows+=("| $name | $what | $result | $by |")
+  printf 'mutate: %-40s %-16s %-9s %3d s\n' "$name" "$result" "$by" $((SECONDS - mutantStart))
+done
+
+echo
+echo "| mutant | the fault | result | killed by |"
+echo "|---|---|---|---|"
+printf '%s\n' "${rows[@]}"
+echo
+echo "mutate: $((count - survivors)) of $count mutants killed in $((SECONDS - started)) s; logs in $log"
+if [ "$count" -eq 0 ]; then
+  echo "mutate: no mutant matches \"$pattern\"" >&2
+  exit 1
+fi
+[ "$survivors" -eq 0 ]
