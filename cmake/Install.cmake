@@ -61,7 +61,7 @@ install(FILES
 # What an author reads and copies: the guide, the emulator's formats, the workbench, the panel template,
 # and the API reference when it was built (scripts/release.sh builds it for the package).
 install(FILES ${PROJECT_SOURCE_DIR}/docs/panel-authors.md ${PROJECT_SOURCE_DIR}/docs/panel_host.md
-  ${PROJECT_SOURCE_DIR}/docs/workbench.md ${PROJECT_SOURCE_DIR}/docs/workbench.png
+  ${PROJECT_SOURCE_DIR}/docs/workbench.md ${PROJECT_SOURCE_DIR}/docs/workbench.png ${PROJECT_SOURCE_DIR}/docs/validator.md
   DESTINATION ${CMAKE_INSTALL_DOCDIR}
 )
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/panel_template DESTINATION ${CMAKE_INSTALL_DOCDIR}
