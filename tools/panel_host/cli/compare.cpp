@@ -5,6 +5,7 @@
 #include "call_guard.h"
 #include "run_record.h"
 #include "runner.h"
+#include "text.h"
 #include "transcript.h"
 
 namespace {
@@ -16,17 +17,11 @@ struct PlayedRun {
 };
 
 // An entry's line(s) as the transcript prints them, without the final line end.
-std::vector<std::string> linesOf(const RunRecord::Entry& entry) {
+std::vector<std::string> entryLines(const RunRecord::Entry& entry) {
     std::ostringstream out;
     Transcript transcript(out);
     transcript.write(entry.view());
-    std::vector<std::string> lines;
-    std::istringstream in(out.str());
-    std::string line;
-    while (std::getline(in, line)) {
-        lines.push_back(line);
-    }
-    return lines;
+    return linesOf(out.str());
 }
 
 PlayedRun play(const std::string& library, const Site& site, const std::vector<Step>& steps) {
@@ -47,7 +42,7 @@ PlayedRun play(const std::string& library, const Site& site, const std::vector<S
         runner.removeListener(record);
     }
     for (const RunRecord::Entry& entry : record.entries()) {
-        std::vector<std::string> lines = linesOf(entry);
+        std::vector<std::string> lines = entryLines(entry);
         if (entry.tag == LogTag::Error || entry.tag == LogTag::Failure) {
             run.faults.insert(run.faults.end(), lines.begin(), lines.end());
         }

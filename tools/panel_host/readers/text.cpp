@@ -1,5 +1,7 @@
 #include "text.h"
 
+#include <sstream>
+
 #include <cstdio>
 #include <limits>
 
@@ -141,4 +143,14 @@ std::string int32Problem(const std::string& text) {
 
 bool startsWith(const std::string& text, const std::string& prefix) {
     return text.compare(0, prefix.size(), prefix) == 0;
+}
+
+std::vector<std::string> linesOf(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        lines.push_back(line);
+    }
+    return lines;
 }

@@ -17,6 +17,9 @@ std::string trim(const std::string& text);
 // The text split at runs of blanks and tabs; no empty words.
 std::vector<std::string> splitWords(const std::string& text);
 
+// The text's lines, without their line ends; a last line without one counts too, an empty text has none.
+std::vector<std::string> linesOf(const std::string& text);
+
 // The text split at every `separator`; "a;;" gives "a", "", "".
 std::vector<std::string> splitAt(const std::string& text, char separator);
 

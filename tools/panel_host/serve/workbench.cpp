@@ -12,18 +12,9 @@
 #include "action.h"
 #include "host_state.h"
 #include "input_error.h"
+#include "text.h"
 
 namespace {
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        lines.push_back(line);
-    }
-    return lines;
-}
 
 std::string newSessionId() {
     std::random_device random;

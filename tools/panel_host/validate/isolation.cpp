@@ -18,6 +18,8 @@
 #include <sstream>
 #endif
 
+#include "text.h"
+
 std::string resultToJson(const CheckResult& result) {
     nlohmann::json out = {{"outcome", outcomeName(result.outcome)},
                           {"message", result.message},
@@ -79,16 +81,6 @@ std::string readAll(int fd) {
         text.append(buffer, static_cast<size_t>(got));
         at += got;
     }
-}
-
-std::vector<std::string> linesOf(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 // The call guard's last message ("panel_host: storm:12: the script crashed (SIGSEGV) during notify
