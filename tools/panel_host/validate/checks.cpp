@@ -49,7 +49,9 @@ const std::vector<Check>& allChecks() {
         {"lifecycle.base_paths", 1, false,
          "scripts created with a null, an empty and a missing base path, destroyed at once", checkBasePaths},
         {"lifecycle.many_scripts", 2, false,
-         "100 scripts on one host, destroyed in reverse and in random order", checkManyScripts},
+         "100 scripts alive at once, each on a host object of its own, destroyed in reverse and in random "
+         "order",
+         checkManyScripts},
         {"events.hostile", 1, false,
          "every event kind with null, zeroed, 1 MiB and non-UTF-8 data: nothing thrown, null returned but "
          "for kind 3",
