@@ -39,4 +39,12 @@ function(orvo_add_panel_validation name)
   # Each check has 10 s (more above level 5); fifteen of them, and their shrinking, fit well in this.
   math(EXPR limit "300 * (${CHECK_LEVEL} + 4) / 5")
   set_tests_properties(${name} PROPERTIES TIMEOUT ${limit})
+  # A panel built with AddressSanitizer needs its runtime first in the installed (uninstrumented)
+  # emulator, as its scenario test does (OrvoAddPanel.cmake).
+  if(host STREQUAL "orvo::panel_host" AND COMMAND _orvo_asan_runtime)
+    _orvo_asan_runtime(${CHECK_PANEL} runtime)
+    if(runtime)
+      set_tests_properties(${name} PROPERTIES ENVIRONMENT "LD_PRELOAD=${runtime}")
+    endif()
+  endif()
 endfunction()
