@@ -200,6 +200,10 @@ void playFaulty(Events events) {
 }
 
 TEST(PanelKitDeathTest, AKeptRecordCrashesAtOnceAndTheKitNamesItsEvent) {
+#if defined(ORVO_TESTS_UNDER_EMULATOR)
+    GTEST_SKIP()
+        << "under a processor emulator the guarded page's fault does not come back as it does natively";
+#endif
     EXPECT_DEATH(playFaulty([](TestedPanel& panel) {
                      panel.revertive(7, 183, "Camera 3");
                      panel.revertive(7, 184, "Camera 4");
