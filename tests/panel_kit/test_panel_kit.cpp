@@ -60,7 +60,9 @@ public:
     using EchoPanel::EchoPanel;
     void onTimer(int32_t timerId) override {
         if (timerId == 1) {
-            int* freed = new int(1);
+            // Through a volatile pointer, so the compiler cannot see the read is of a freed block and
+            // refuse to build it: the sanitizer is the one that must catch it.
+            int* volatile freed = new int(1);
             delete freed;
             debug(std::to_string(*freed).c_str());
         } else {
