@@ -21,7 +21,8 @@ CheckResult checkNullHost(const CheckContext& context) {
     // The contract lets a host create a script with no host object; the script must then never call
     // through it, or it crashes (a CRASH result naming the call).
     const std::string missing = "/nonexistent/orvo/layouts";
-    const char* paths[] = {nullptr, "", missing.c_str(), basePathOf(context).c_str()};
+    const std::string sitePath = basePathOf(context);  // kept: the paths below point into it
+    const char* paths[] = {nullptr, "", missing.c_str(), sitePath.c_str()};
     for (const char* path : paths) {
         createWithNullHost(context.library, path);
     }
