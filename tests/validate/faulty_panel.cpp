@@ -12,6 +12,8 @@
 //   FAULT_WALL_CLOCK      writes the wall clock in a debug line on A, so no two runs are the same
 //   FAULT_NULL_HOST       calls the host at creation without looking whether there is one
 //   FAULT_NO_ENTRY        has no export at all
+//   CORRECT_POLLER        no fault: polls its 8 slots on every tick of a timer of interval 1, keeping
+//                         each slot's latest text (the host's queues grow, the script's memory does not)
 #include <chrono>
 #include <ctime>
 #include <stdexcept>
@@ -41,7 +43,12 @@ public:
 #endif
         std::string base = basePath == nullptr ? "" : basePath;
         send("PS '1' '" + (base.empty() ? std::string() : base + "/") + "Faulty.orvo_ui'");
+#if defined(CORRECT_POLLER)
+        send("IR 7 1 8");
+        send("ET 1 1");
+#else
         send("ET 1 100");
+#endif
     }
 
     ~FaultyPanel() override {
@@ -54,7 +61,15 @@ public:
         if (kind == orvo_event_button && data != nullptr) {
             const char* control = static_cast<const orvo_button_record*>(data)->controlId;
             button(control == nullptr ? "" : control);
+        } else if (kind == orvo_event_revertive && data != nullptr) {
+            const auto* revertive = static_cast<const orvo_revertive_record*>(data);
+            if (revertive->slotIndex >= 1 && revertive->slotIndex <= 64) {
+                texts_[revertive->slotIndex - 1] = revertive->slotText;
+            }
         } else if (kind == orvo_event_timer) {
+#if defined(CORRECT_POLLER)
+            send("IP 7 1 8");
+#endif
 #if defined(FAULT_LEAK_PER_TICK)
             leaked_ = new char[512];
             leaked_[0] = 1;
@@ -126,6 +141,7 @@ private:
     orvo_host* host_;
     int presses_ = 0;
     char* leaked_ = nullptr;
+    std::string texts_[64];
 };
 
 }  // namespace

@@ -38,17 +38,20 @@ struct CheckResult {
 };
 
 struct Site;
+struct Seeds;
 
 // What every check is given.
 struct CheckContext {
-    std::string library;               // the panel library's path
-    bool hasSite = false;              // false: the host knows no instance, database or layout
-    std::shared_ptr<const Site> site;  // an empty site without one; only storm_session.cpp reads it
-    int level = 5;                     // 1..10
-    uint64_t seed = 0;                 // every random choice of a run comes from it
+    std::string library;                 // the panel library's path
+    bool hasSite = false;                // false: the host knows no instance, database or layout
+    std::shared_ptr<const Site> site;    // an empty site without one; only storm_session.cpp reads it
+    int level = 5;                       // 1..10
+    uint64_t seed = 0;                   // every random choice of a run comes from it
+    std::shared_ptr<const Seeds> seeds;  // the author's scenarios (empty without --scenarios)
     bool inProcess = false;
     int trailFd = -1;       // where a storm writes each step before playing it (a child's), or -1
-    double timeLimit = 10;  // seconds for one check (and for one shrink candidate)
+    double timeLimit = 10;  // seconds for one step of a check (and of a shrink candidate)
+    double timeScale = 1;   // every limit and budget is multiplied by it (a slow machine, a sanitizer)
 };
 
 struct Check {

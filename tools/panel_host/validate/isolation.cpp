@@ -51,8 +51,8 @@ bool canIsolate() {
     return false;
 }
 
-CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool, double,
-                        std::vector<std::string>*) {
+CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool, double, std::vector<std::string>*,
+                        double*) {
     return body(-1);
 }
 
@@ -129,7 +129,7 @@ bool canIsolate() {
 }
 
 CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProcess, double timeLimit,
-                        std::vector<std::string>* trail) {
+                        std::vector<std::string>* trail, double* slowestStep) {
     if (inProcess) {
         return body(-1);
     }
@@ -163,6 +163,10 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
             struct stat trailStat {};
             if (::fstat(trailFd, &trailStat) == 0 && trailStat.st_size != trailSize) {
                 trailSize = trailStat.st_size;
+                if (slowestStep != nullptr) {
+                    double spent = std::chrono::duration<double>(now - (deadline - limit)).count();
+                    *slowestStep = std::max(*slowestStep, spent);
+                }
                 deadline = now + limit;
             }
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
@@ -194,7 +198,9 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
         std::string guard = guardMessage(readAll(errorFd));
         if (timedOut) {
             result.outcome = Outcome::Timeout;
-            result.message = "no result within " + std::to_string(static_cast<int>(timeLimit)) + " s";
+            char limitText[32];
+            std::snprintf(limitText, sizeof limitText, "%g", timeLimit);
+            result.message = std::string("no step finished within ") + limitText + " s";
         } else if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && !json.empty()) {
             try {
                 result = resultFromJson(json);

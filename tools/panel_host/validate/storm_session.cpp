@@ -4,10 +4,15 @@
 #include <malloc.h>
 #endif
 #if defined(_WIN32)
+#define NOMINMAX
 #include <io.h>
+#include <windows.h>
 #else
+#include <time.h>
 #include <unistd.h>
 #endif
+
+#include <fstream>
 
 #include "call_guard.h"
 #include "emulated_host.h"
@@ -18,17 +23,48 @@
 #include "script_session.h"
 #include "transcript.h"
 
+double threadMs() {
+#if defined(_WIN32)
+    FILETIME created, ended, kernel, user;
+    ::GetThreadTimes(::GetCurrentThread(), &created, &ended, &kernel, &user);
+    auto ticks = [](const FILETIME& time) {
+        return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 1e4;  // 100 ns ticks
+#else
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+#endif
+}
+
 // Listens to the host log: keeps the first ERROR with its rule and the step it came in, and every ERROR
-// for the raw scripts.
+// for the raw scripts. When timing, each call runs from the event the host announces to the next event
+// or the end of the step, so what the host does for the call (its commands) is the call's.
 class ErrorWatch final : public HostLog {
 public:
     std::string firstError;
     std::string firstErrorWhere;
     std::vector<std::string> errors;
+    bool timing = false;
+    StormSession::SlowCall slowest;
 
     void write(const LogEntry& entry) override {
+        if (timing && (entry.tag == LogTag::Step || entry.tag == LogTag::Event)) {
+            endCall();
+            if (entry.tag == LogTag::Event) {
+                call_.assign(entry.text.data(), entry.text.size());
+                callStart_ = threadMs();
+            } else {
+                slowest = {};
+            }
+        }
         if (entry.tag == LogTag::Step) {
             step_.assign(entry.where.data(), entry.where.size());
+        } else if (entry.tag == LogTag::Failure && firstError.empty()) {
+            // Only a scenario's own checks fail this way; a storm has none.
+            firstError = "expectation: " + std::string(entry.text);
+            firstErrorWhere = step_;
         } else if (entry.tag == LogTag::Error) {
             // The rule's name first: a shrunk storm must break the same rule, whatever the texts.
             errors.push_back(std::string(faultName(entry.fault)) + ": " + std::string(entry.text));
@@ -39,8 +75,22 @@ public:
         }
     }
 
+    void endCall() {
+        if (call_.empty()) {
+            return;
+        }
+        double spent = threadMs() - callStart_;
+        if (spent > slowest.ms) {
+            slowest.ms = spent;
+            slowest.call = call_;
+        }
+        call_.clear();
+    }
+
 private:
     std::string step_;
+    std::string call_;  // the call being timed, "" between calls
+    double callStart_ = 0;
 };
 
 namespace {
@@ -66,15 +116,15 @@ size_t blockOf(const std::string& text) {
     return heapBlock(data);
 }
 
-size_t blocksOf(const std::vector<std::string>& lines) {
+}  // namespace
+
+size_t keptBytesOf(const std::vector<std::string>& lines) {
     size_t bytes = lines.capacity() == 0 ? 0 : heapBlock(lines.data());
     for (const std::string& line : lines) {
         bytes += blockOf(line);
     }
     return bytes;
 }
-
-}  // namespace
 
 StormSession::StormSession(const CheckContext& context, bool keepText, int trailFd)
     : watch_(std::make_unique<ErrorWatch>()), site_(*context.site), trailFd_(trailFd) {
@@ -103,7 +153,11 @@ std::string StormSession::transcriptText() const {
 }
 
 bool StormSession::play(const std::string& line) {
-    std::optional<Step> step = parseStep(line, "storm", static_cast<int>(played_.size()) + 1);
+    return play(line, "storm", static_cast<int>(played_.size()) + 1);
+}
+
+bool StormSession::play(const std::string& line, const std::string& file, int lineNo) {
+    std::optional<Step> step = parseStep(line, file, lineNo);
     if (!step) {
         return !broken();
     }
@@ -134,6 +188,9 @@ bool StormSession::play(const Step& step) {
     } catch (const InputError& error) {
         stopped_ = std::string("the storm could not go on: ") + error.what();
         stoppedWhere_ = step.where();
+    }
+    if (watch_->timing) {
+        watch_->endCall();
     }
     return !broken();
 }
@@ -200,7 +257,58 @@ std::optional<int64_t> StormSession::nextTickIn() {
 }
 
 size_t StormSession::keptBytes() const {
-    return blocksOf(played_);
+    return keptBytesOf(played_);
+}
+
+void StormSession::timeCalls() {
+    watch_->timing = true;
+}
+
+const StormSession::SlowCall& StormSession::slowestCall() const {
+    return watch_->slowest;
+}
+
+void StormSession::restartTrail() {
+#if !defined(_WIN32)
+    if (trailFd_ >= 0 && ::ftruncate(trailFd_, 0) == 0) {
+        ::lseek(trailFd_, 0, SEEK_SET);
+    }
+#endif
+}
+
+ScenarioSeed readScenarioSeed(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw InputError(path + ": cannot read the scenario");
+    }
+    ScenarioSeed seed;
+    seed.file = path;
+    for (const Step& step : readScenario(in, path)) {
+        std::string line = scenarioLine(step).value_or(step.source);
+        seed.lines.emplace_back(step.line, line);
+        if (step.isExpect() || step.kind == StepKind::Show || step.kind == StepKind::Help ||
+            step.kind == StepKind::Start || step.kind == StepKind::Stop) {
+            continue;
+        }
+        seed.prefix.push_back(line);
+        switch (step.kind) {
+            case StepKind::Request:
+                seed.requests.push_back(step.text);
+                break;
+            case StepKind::Press:
+                if (!step.text.empty()) {
+                    seed.messages.push_back(step.text);
+                }
+                break;
+            case StepKind::Revertive:
+                seed.texts.push_back(step.text);
+                break;
+            default:
+                seed.numbers.push_back(step.first);
+                break;
+        }
+    }
+    return seed;
 }
 
 std::string scenarioRest(const std::string& text) {

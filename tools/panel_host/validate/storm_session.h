@@ -37,6 +37,8 @@ public:
     // One scenario line, played. False once the script broke the contract (firstError() says how) or the
     // step could not be carried out; the session plays nothing more after that.
     bool play(const std::string& line);
+    // A line of a scenario file, named by its file and line in what the session reports.
+    bool play(const std::string& line, const std::string& file, int lineNo);
     bool play(const Step& step);
     // Destroys the script and closes the library; the destructor's and the unload's breaches count.
     bool finish();
@@ -48,6 +50,21 @@ public:
     const std::vector<std::string>& played() const { return played_; }
     int64_t events() const { return static_cast<int64_t>(played_.size()); }
     std::string transcriptText() const;
+    // Empties the trail, for a check that plays a second run in the same child: the trail then holds
+    // the steps of the run in progress, and each of its steps still restarts the child's clock.
+    void restartTrail();
+
+    // ---- Processor time of each call into the script, for the time budget ------------------------------
+    // A step may make many calls (an advance that fires a thousand ticks, a poll's revertives), and the
+    // operator's thread is held by one call at a time, so the budget is a call's. Off until asked: it
+    // reads the thread's clock twice a call.
+    void timeCalls();
+    struct SlowCall {
+        double ms = 0;
+        std::string call;  // the event the host delivered, as the transcript names it
+    };
+    // The slowest call of the last step played.
+    const SlowCall& slowestCall() const;
 
     // ---- What the script set up, for the storm generator -------------------------------------------
     struct ControlView {
@@ -75,6 +92,25 @@ private:
     std::string stoppedWhere_;
     std::vector<std::string> played_;
 };
+
+// Heap bytes a list of kept lines takes (the session's own steps, or a copy of them).
+size_t keptBytesOf(const std::vector<std::string>& lines);
+
+// Processor time of the calling thread, in milliseconds.
+double threadMs();
+
+// A scenario file as the validator uses it: every step as a line (numbered as in the file) for its replay,
+// and what the storms learn from it. InputError "file:line: ..." for a file that does not read.
+struct ScenarioSeed {
+    std::string file;
+    std::vector<std::pair<int, std::string>> lines;  // every step, with its line number
+    std::vector<std::string> prefix;                 // the steps that drive the script, without checks
+    std::vector<std::string> requests;               // parent-request texts
+    std::vector<std::string> messages;               // press messages
+    std::vector<std::string> texts;                  // revertive texts
+    std::vector<int32_t> numbers;                    // advance units, tick ids, integers, picks, rows
+};
+ScenarioSeed readScenarioSeed(const std::string& path);
 
 // `text` as the rest of a scenario line that reads back as it is (the scenario writer's quoting).
 std::string scenarioRest(const std::string& text);

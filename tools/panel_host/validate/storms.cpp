@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "checks.h"
+#include "seeds.h"
 #include "storm.h"
 #include "storm_plan.h"
 
@@ -26,11 +27,21 @@ CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, co
     if (!session.play("start")) {
         return failureOf(session);
     }
-    StormGenerator generator(kind, streamOf(context.seed, static_cast<uint64_t>(kind)));
-    while (session.events() <= steps) {
+    const uint64_t stream = streamOf(context.seed, static_cast<uint64_t>(kind));
+    // From the state an author's scenario reaches, when there are any.
+    if (context.seeds) {
+        for (const std::string& line : context.seeds->prefixFor(stream)) {
+            if (!session.play(line)) {
+                return failureOf(session);
+            }
+        }
+    }
+    StormGenerator generator(kind, stream, context.seeds.get());
+    const int64_t before = session.events();
+    while (session.events() - before < steps) {
         std::string line = generator.next(session);
         if (line.empty()) {
-            if (session.events() == 1) {
+            if (session.events() == before) {
                 return CheckResult::skip(nothingToDo);
             }
             break;
@@ -91,7 +102,7 @@ CheckResult checkDeterminism(const CheckContext& context) {
     {
         StormSession session(context, true, context.trailFd);
         session.play("start");
-        StormGenerator generator(StormKind::Mixed, streamOf(context.seed, 99));
+        StormGenerator generator(StormKind::Mixed, streamOf(context.seed, 99), context.seeds.get());
         while (!session.broken() && session.events() <= steps) {
             session.play(generator.next(session));
         }
@@ -102,7 +113,9 @@ CheckResult checkDeterminism(const CheckContext& context) {
         lines = session.played();
         first = session.transcriptText();
     }
-    StormSession again(context, true);
+    // The second run restarts the trail, so its steps keep the child's clock going as the first's did.
+    StormSession again(context, true, context.trailFd);
+    again.restartTrail();
     for (const std::string& line : lines) {
         again.play(line);
     }
