@@ -224,7 +224,12 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
             std::vector<std::string> steps = linesOf(readAll(trailFd));
             result.events = static_cast<int64_t>(steps.size());
             if (!steps.empty()) {
-                result.where = "storm step " + std::to_string(steps.size()) + ": " + steps.back();
+                // A step may carry a text of thousands of bytes; its beginning says which it was.
+                std::string step = steps.back();
+                if (step.size() > 160) {
+                    step = step.substr(0, 120) + "... (" + std::to_string(step.size()) + " bytes)";
+                }
+                result.where = "storm step " + std::to_string(steps.size()) + ": " + step;
             }
             if (trail != nullptr) {
                 *trail = steps;

@@ -59,7 +59,7 @@ std::string StormGenerator::deepValue() {
     static const char* const opens[] = {"[", "{", "(", "\"", "'"};
     static const char* const closes[] = {"]", "}", ")", "\"", "'"};
     int which = number(0, 4);
-    size_t depth = static_cast<size_t>(number(1000, 60000));
+    size_t depth = static_cast<size_t>(number(1000, 100000));
     std::string value;
     if (chance(50)) {
         for (size_t i = 0; i < depth; ++i) {
@@ -169,7 +169,7 @@ std::string StormGenerator::parentStep() {
                                          : randomText(40);
         return "request " + scenarioRest(oneOf(seeds_->requestWords) + (chance(80) ? "=" : " ") + value);
     }
-    if (pick < 9) {
+    if (pick < 10) {
         return "request " + scenarioRest(std::string(kRequestWords[number(0, 11)]) + "=" + deepValue());
     }
     if (pick < 70) {
