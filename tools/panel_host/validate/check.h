@@ -14,6 +14,8 @@
 
 #include <memory>
 
+#include "coverage.h"
+
 enum class Outcome { Pass, Fail, Crash, Timeout, Skip };
 
 // "pass", "FAIL", "CRASH", "TIMEOUT", "skip": as the terminal report prints them.
@@ -30,6 +32,7 @@ struct CheckResult {
     std::vector<std::string>
         steps;           // a storm's steps up to its failure, as scenario lines (not kept for a pass)
     int64_t events = 0;  // events played to the script
+    Coverage coverage;   // what its storms reached
     double seconds = 0;  // wall time of the check
 
     static CheckResult pass() { return {}; }

@@ -27,7 +27,9 @@ std::string resultToJson(const CheckResult& result) {
                           {"scenario", result.scenario},
                           {"warning", result.warning},
                           {"events", result.events},
-                          {"steps", result.steps}};
+                          {"steps", result.steps},
+                          {"coverage", result.coverage.groups},
+                          {"commands", result.coverage.commandsSent}};
     // A script's texts need not be UTF-8; the JSON carries them with the bad bytes replaced.
     return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
@@ -42,6 +44,10 @@ CheckResult resultFromJson(const std::string& text) {
     result.warning = in.value("warning", "");
     result.events = in.value("events", int64_t{0});
     result.steps = in.value("steps", std::vector<std::string>{});
+    if (in.contains("coverage")) {
+        in.at("coverage").get_to(result.coverage.groups);
+        in.at("commands").get_to(result.coverage.commandsSent);
+    }
     return result;
 }
 

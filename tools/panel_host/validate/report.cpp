@@ -58,7 +58,31 @@ public:
         out_.flush();
     }
 
-    void end(double total, int64_t events) override {
+    void end(double total, int64_t events, const Coverage& coverage) override {
+        char percent[32];
+        std::snprintf(percent, sizeof percent, "%.0f%%", coverage.percent());
+        out_ << "coverage: " << coverage.reached() << " of " << coverage.reachable() << " items reached ("
+             << percent << ")\n";
+        for (const auto& group : coverage.groups) {
+            std::string never;
+            int missed = 0;
+            for (const auto& item : group.second) {
+                if (!item.second && ++missed <= 8) {
+                    never += (never.empty() ? "" : ", ") + item.first;
+                }
+            }
+            char head[64];
+            std::snprintf(head, sizeof head, "  %-14s %4d of %d", group.first.c_str(),
+                          static_cast<int>(group.second.size()) - missed,
+                          static_cast<int>(group.second.size()));
+            out_ << head << (missed == 0 ? std::string() : "; never reached: " + never)
+                 << (missed > 8 ? ", ..." : "") << "\n";
+        }
+        std::string sent;
+        for (const std::string& word : coverage.commandsSent) {
+            sent += " " + word;
+        }
+        out_ << "  commands the script sent:" << (sent.empty() ? " none" : sent) << "\n";
         out_ << "panel_host: " << tally_.passed << " passed, " << tally_.failed << " failed, "
              << tally_.skipped << " skipped of " << tally_.total << " checks in " << seconds(total) << " s; "
              << events << " events played";
@@ -141,14 +165,27 @@ public:
                   "\" time=\"" + seconds(result.seconds) + "\">" + body + "</testcase>\n";
     }
 
-    void end(double total, int64_t) override {
+    void end(double total, int64_t, const Coverage& coverage) override {
+        std::string properties;
+        for (const auto& group : coverage.groups) {
+            int reached = 0;
+            for (const auto& item : group.second) {
+                reached += item.second ? 1 : 0;
+            }
+            properties += "<property name=\"coverage." + escapedXml(group.first) + "\" value=\"" +
+                          std::to_string(reached) + "/" + std::to_string(group.second.size()) + "\"/>";
+        }
+        char percent[32];
+        std::snprintf(percent, sizeof percent, "%.1f", coverage.percent());
         std::ofstream out(path_, std::ios::binary);
         out << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
             << "<testsuites>\n  <testsuite name=\"panel_host --validate " << escapedXml(info_.library)
             << "\" tests=\"" << tally_.total << "\" failures=\"" << failures_ << "\" errors=\"" << errorCount_
             << "\" skipped=\"" << skips_ << "\" time=\"" << seconds(total) << "\">\n"
             << "    <properties><property name=\"seed\" value=\"" << info_.seed
-            << "\"/><property name=\"level\" value=\"" << info_.level << "\"/></properties>\n"
+            << "\"/><property name=\"level\" value=\"" << info_.level
+            << "\"/><property name=\"coverage\" value=\"" << percent << "\"/>" << properties
+            << "</properties>\n"
             << cases_ << "  </testsuite>\n</testsuites>\n";
         if (!out) {
             errors_ << "panel_host: " << path_ << ": cannot write the JUnit report\n";
@@ -189,9 +226,23 @@ public:
                                      {"seconds", result.seconds}});
     }
 
-    void end(double total, int64_t events) override {
+    void end(double total, int64_t events, const Coverage& coverage) override {
         report_["seconds"] = total;
         report_["events"] = events;
+        nlohmann::json groups = nlohmann::json::object();
+        for (const auto& group : coverage.groups) {
+            nlohmann::json reached = nlohmann::json::array();
+            nlohmann::json never = nlohmann::json::array();
+            for (const auto& item : group.second) {
+                (item.second ? reached : never).push_back(item.first);
+            }
+            groups[group.first] = {{"reached", reached}, {"never_reached", never}};
+        }
+        report_["coverage"] = {{"percent", coverage.percent()},
+                               {"reached", coverage.reached()},
+                               {"reachable", coverage.reachable()},
+                               {"groups", groups},
+                               {"commands_sent", coverage.commandsSent}};
         std::ofstream out(path_, std::ios::binary);
         out << report_.dump(2, ' ', false, nlohmann::json::error_handler_t::replace) << "\n";
         if (!out) {

@@ -53,9 +53,10 @@ std::string kib(int64_t bytes) {
     return text;
 }
 
-CheckResult brokenBy(const StormSession& session) {
+CheckResult brokenBy(StormSession& session) {
     CheckResult result = CheckResult::fail(session.firstError(), session.firstErrorWhere());
     result.steps = session.played();
+    result.coverage = session.coverage();
     return result;
 }
 
@@ -102,6 +103,7 @@ CheckResult checkNoGrowth(const CheckContext& context) {
             session.play(generator.next(session));
         }
         grown = liveHeap(session) - atMiddle;
+        Coverage coverage = session.coverage();
         if (!session.broken() && grown <= kGrowthTolerance) {
             session.play("stop");
             session.finish();
@@ -109,6 +111,7 @@ CheckResult checkNoGrowth(const CheckContext& context) {
         result = session.broken() ? brokenBy(session) : CheckResult::pass();
         result.steps = session.played();
         result.events = session.events();
+        result.coverage = std::move(coverage);
     });
     storm.join();
     if (result.outcome != Outcome::Pass) {
@@ -169,6 +172,7 @@ CheckResult checkEventTime(const CheckContext& context) {
     }
     CheckResult result;
     result.events = session.events();
+    result.coverage = session.coverage();
     if (slowest.empty() || slowest.front().ms <= budget) {
         return result;
     }
@@ -186,7 +190,8 @@ CheckResult checkEventTime(const CheckContext& context) {
         result.warning = message + " (a failure from level 5)";
         return result;
     }
-    result = CheckResult::fail(message, slowest.front().step);
-    result.events = session.events();
+    result.outcome = Outcome::Fail;
+    result.message = message;
+    result.where = slowest.front().step;
     return result;
 }

@@ -12,7 +12,10 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <fstream>
+#include <map>
+#include <string_view>
 
 #include "call_guard.h"
 #include "emulated_host.h"
@@ -21,6 +24,7 @@
 #include "runner.h"
 #include "scenario_writer.h"
 #include "script_session.h"
+#include "seeds.h"
 #include "transcript.h"
 
 double threadMs() {
@@ -48,8 +52,14 @@ public:
     std::vector<std::string> errors;
     bool timing = false;
     StormSession::SlowCall slowest;
+    Coverage coverage;
 
     void write(const LogEntry& entry) override {
+        if (entry.tag == LogTag::Event) {
+            reached(entry.text);
+        } else if (entry.tag == LogTag::Sent) {
+            coverage.commandsSent.emplace(entry.text.substr(0, entry.text.find(' ')));
+        }
         if (timing && (entry.tag == LogTag::Step || entry.tag == LogTag::Event)) {
             endCall();
             if (entry.tag == LogTag::Event) {
@@ -72,6 +82,35 @@ public:
                 firstError = errors.back();
                 firstErrorWhere = step_;
             }
+        }
+    }
+
+    // An event as the host announced it ("button 1 Go 'x'", "timer 1 (clock 5)", ...).
+    void reached(std::string_view text) {
+        auto word = [&](size_t index) {
+            size_t at = 0;
+            for (size_t i = 0; i < index && at != std::string_view::npos; ++i) {
+                at = text.find(' ', at);
+                at = at == std::string_view::npos ? at : at + 1;
+            }
+            return at == std::string_view::npos ? std::string()
+                                                : std::string(text.substr(at, text.find(' ', at) - at));
+        };
+        const std::string kind = word(0);
+        static const std::map<std::string, std::string> kinds = {
+            {"revertive", "1 revertive"}, {"button", "2 button"},   {"parent", "3 parent request"},
+            {"timer", "4 timer"},         {"release", "5 release"}, {"record", "6 record"},
+            {"integer", "7 integer"}};
+        auto known = kinds.find(kind);
+        if (known != kinds.end()) {
+            coverage.reach("event kinds", known->second);
+        }
+        if (kind == "revertive") {
+            coverage.reach("slots", word(1) + " " + word(2));
+        } else if (kind == "button") {
+            coverage.reach("controls", word(1) + " " + word(2));
+        } else if (kind == "timer" && text.find("not running") == std::string_view::npos) {
+            coverage.reach("timers", word(1));
         }
     }
 
@@ -127,7 +166,10 @@ size_t keptBytesOf(const std::vector<std::string>& lines) {
 }
 
 StormSession::StormSession(const CheckContext& context, bool keepText, int trailFd)
-    : watch_(std::make_unique<ErrorWatch>()), site_(*context.site), trailFd_(trailFd) {
+    : watch_(std::make_unique<ErrorWatch>()),
+      site_(*context.site),
+      trailFd_(trailFd),
+      seeds_(context.seeds.get()) {
     runner_ = std::make_unique<Runner>(site_, context.library, *watch_);
     if (keepText) {
         text_ = std::make_unique<std::ostringstream>();
@@ -183,6 +225,16 @@ bool StormSession::play(const Step& step) {
 #endif
         (void)ignored;
     }
+    if (canonical.kind == StepKind::Request) {
+        std::string word = canonical.text.substr(0, canonical.text.find_first_of("= "));
+        if (seeds_ != nullptr && std::find(seeds_->requestWords.begin(), seeds_->requestWords.end(), word) !=
+                                     seeds_->requestWords.end()) {
+            watch_->coverage.reach("request words", word);
+        }
+    }
+    if (played_.size() % 256 == 0) {
+        offerWhatIsSetUp();
+    }
     try {
         runner_->run(canonical);
     } catch (const InputError& error) {
@@ -200,6 +252,7 @@ bool StormSession::finish() {
         return !broken();
     }
     finished_ = true;
+    offerWhatIsSetUp();
     try {
         runner_->finish();
     } catch (const InputError& error) {
@@ -258,6 +311,39 @@ std::optional<int64_t> StormSession::nextTickIn() {
 
 size_t StormSession::keptBytes() const {
     return keptBytesOf(played_);
+}
+
+void StormSession::offerWhatIsSetUp() {
+    Coverage& coverage = watch_->coverage;
+    static const char* const kinds[] = {"1 revertive", "2 button", "3 parent request", "4 timer",
+                                        "5 release",   "6 record", "7 integer"};
+    for (const char* kind : kinds) {
+        coverage.offer("event kinds", kind);
+    }
+    if (!runner_->running()) {
+        return;
+    }
+    for (const auto& entry : runner_->panels().all()) {
+        for (const Control& control : entry.second.controls) {
+            coverage.offer("controls", entry.first + " " + control.id());
+        }
+    }
+    for (const auto& slot : registeredSlots()) {
+        coverage.offer("slots", std::to_string(slot.first) + " " + std::to_string(slot.second));
+    }
+    for (const Timers::Running& timer : runner_->timers().running()) {
+        coverage.offer("timers", std::to_string(timer.id));
+    }
+    if (seeds_ != nullptr) {
+        for (const std::string& word : seeds_->requestWords) {
+            coverage.offer("request words", word);
+        }
+    }
+}
+
+Coverage StormSession::coverage() {
+    offerWhatIsSetUp();
+    return watch_->coverage;
 }
 
 void StormSession::timeCalls() {

@@ -25,6 +25,7 @@ class Runner;
 class Transcript;
 class ErrorWatch;
 struct Site;
+struct Seeds;
 
 class StormSession {
 public:
@@ -77,10 +78,15 @@ public:
     std::vector<std::pair<int32_t, int32_t>> registeredSlots();
     // Clock units to the next due tick of a running timer, if any runs.
     std::optional<int64_t> nextTickIn();
+    // What the session's events reached of what the script set up so far.
+    Coverage coverage();
     // Heap bytes the session itself keeps: the steps played.
     size_t keptBytes() const;
 
 private:
+    // Offers the coverage what the script has set up by now: its controls, slots and timers.
+    void offerWhatIsSetUp();
+
     std::unique_ptr<ErrorWatch> watch_;
     std::unique_ptr<std::ostringstream> text_;
     std::unique_ptr<Transcript> transcript_;
@@ -91,6 +97,7 @@ private:
     std::string stopped_;  // why the session stopped when it was not a contract error
     std::string stoppedWhere_;
     std::vector<std::string> played_;
+    const Seeds* seeds_;
 };
 
 // Heap bytes a list of kept lines takes (the session's own steps, or a copy of them).

@@ -15,10 +15,11 @@ uint64_t streamOf(uint64_t seed, uint64_t storm) {
     return seed * 0x9E3779B97F4A7C15ull + storm;
 }
 
-CheckResult failureOf(const StormSession& session) {
+CheckResult failureOf(StormSession& session) {
     CheckResult result = CheckResult::fail(session.firstError(), session.firstErrorWhere());
     result.steps = session.played();
     result.events = session.events();
+    result.coverage = session.coverage();
     return result;
 }
 
@@ -50,10 +51,11 @@ CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, co
             return failureOf(session);
         }
     }
+    CheckResult result;
+    result.coverage = session.coverage();
     if (!session.finish()) {
         return failureOf(session);
     }
-    CheckResult result;
     result.events = session.events();
     return result;
 }
@@ -99,6 +101,7 @@ CheckResult checkDeterminism(const CheckContext& context) {
     const int64_t steps = stormSteps(context.level) / 20;
     std::vector<std::string> lines;
     std::string first;
+    Coverage coverage;
     {
         StormSession session(context, true, context.trailFd);
         session.play("start");
@@ -112,6 +115,7 @@ CheckResult checkDeterminism(const CheckContext& context) {
         }
         lines = session.played();
         first = session.transcriptText();
+        coverage = session.coverage();
     }
     // The second run restarts the trail, so its steps keep the child's clock going as the first's did.
     StormSession again(context, true, context.trailFd);
@@ -123,6 +127,7 @@ CheckResult checkDeterminism(const CheckContext& context) {
     std::string second = again.transcriptText();
     CheckResult result;
     result.events = static_cast<int64_t>(lines.size()) * 2;
+    result.coverage = coverage;
     if (first == second) {
         return result;
     }
@@ -135,8 +140,8 @@ CheckResult checkDeterminism(const CheckContext& context) {
     std::string message =
         "the same steps gave different transcripts from transcript line " + std::to_string(line);
     if (context.level >= 8) {
-        result = CheckResult::fail(message);
-        result.events = static_cast<int64_t>(lines.size()) * 2;
+        result.outcome = Outcome::Fail;
+        result.message = message;
         return result;
     }
     result.warning = message + " (a failure from level 8; a panel that shows the wall clock differs)";

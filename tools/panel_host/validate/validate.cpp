@@ -22,6 +22,7 @@
 const char* const kValidateUsage =
     "validator: panel_host --validate [--level N] [--seed N] [--only REGEX] [--skip NAME=REASON]...\n"
     "                              [--strict] [--scenarios PATH]... [--from SCENARIO] [--time-scale F]\n"
+    "                              [--min-coverage N]\n"
     "                              [--report-dir DIR] [--in-process] LIBRARY [SITE]\n"
     "           panel_host --validate --list-checks [--level N] [--format text|json]\n"
     "  holds the library to the whole host contract, each check in a child process; without SITE the\n"
@@ -34,6 +35,7 @@ const char* const kValidateUsage =
     "  --scenarios PATH  scenario files, or folders of *.scenario files: each is replayed first as a check\n"
     "              of its own, and the storms learn from them and start from the states they reach\n"
     "  --from SCENARIO  every storm plays this scenario's steps first\n"
+    "  --min-coverage N  fail the run when it reached less than N percent of the reachable items\n"
     "  --time-scale F  multiply every time limit and budget by F (or set "
     "PANEL_HOST_TIME_SCALE)\n"
     "  --report-dir DIR  write DIR/junit.xml, DIR/report.json and DIR/<check>.scenario for each failure\n"
@@ -59,6 +61,7 @@ struct Options {
     bool listChecks = false;
     std::string format = "text";
     double timeScale = 1;
+    int minCoverage = 0;
     std::map<std::string, std::string> skips;  // check name -> reason
     std::vector<std::string> scenarios;
     std::string from;
@@ -101,7 +104,7 @@ bool parseOptions(const std::vector<std::string>& args, Options& options) {
         const std::string& arg = args[i];
         bool takesValue = arg == "--level" || arg == "--seed" || arg == "--only" || arg == "--report-dir" ||
                           arg == "--skip" || arg == "--time-scale" || arg == "--scenarios" ||
-                          arg == "--from" || arg == "--format";
+                          arg == "--from" || arg == "--format" || arg == "--min-coverage";
         if (takesValue && i + 1 >= args.size()) {
             std::cerr << "panel_host: " << arg << " needs a value\n";
             return false;
@@ -143,6 +146,13 @@ bool parseOptions(const std::vector<std::string>& args, Options& options) {
                                            std::filesystem::path(args[i + 1]).extension() == ".scenario")) {
                 options.scenarios.push_back(args[++i]);
             }
+        } else if (arg == "--min-coverage") {
+            if (!parseNumber(args[++i], number) || number > 100) {
+                std::cerr << "panel_host: --min-coverage needs a percentage from 0 to 100, not " << args[i]
+                          << "\n";
+                return false;
+            }
+            options.minCoverage = static_cast<int>(number);
         } else if (arg == "--from") {
             options.from = args[++i];
         } else if (arg == "--format") {
@@ -244,10 +254,12 @@ CheckResult replayScenario(const CheckContext& context, const ScenarioSeed& scen
             break;
         }
     }
+    Coverage coverage = session.coverage();
     session.finish();
     CheckResult result = session.broken() ? CheckResult::fail(session.firstError(), session.firstErrorWhere())
                                           : CheckResult::pass();
     result.events = session.events();
+    result.coverage = std::move(coverage);
     return result;
 }
 
@@ -278,6 +290,7 @@ public:
         std::string unusable;
         int status = 0;
         int64_t events = 0;
+        Coverage coverage;
         for (const Check& check : checksToRun()) {
             if (!options_.only.empty() && !std::regex_search(check.name, only)) {
                 continue;
@@ -296,13 +309,19 @@ public:
                 status = 1;
             }
             events += result.events;
+            coverage.merge(result.coverage);
             for (ResultListener* listener : listeners_) {
                 listener->result(check, result);
             }
         }
         double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         for (ResultListener* listener : listeners_) {
-            listener->end(seconds, events);
+            listener->end(seconds, events, coverage);
+        }
+        if (options_.minCoverage > 0 && coverage.percent() < options_.minCoverage) {
+            std::cout << "panel_host: FAIL: the run reached " << static_cast<int>(coverage.percent())
+                      << "% of the reachable items, below --min-coverage " << options_.minCoverage << "\n";
+            status = 1;
         }
         return status;
     }
