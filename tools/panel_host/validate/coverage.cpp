@@ -30,5 +30,5 @@ int Coverage::reached() const {
 
 double Coverage::percent() const {
     int all = reachable();
-    return all == 0 ? 100.0 : 100.0 * reached() / all;
+    return all == 0 ? 0.0 : 100.0 * reached() / all;
 }

@@ -20,6 +20,6 @@ struct Coverage {
 
     int reachable() const;
     int reached() const;
-    // Reached of reachable, in percent; 100 when nothing was reachable.
+    // Reached of reachable, in percent; 0 when nothing was reachable (no storm ran).
     double percent() const;
 };

@@ -397,6 +397,41 @@ ScenarioSeed readScenarioSeed(const std::string& path) {
     return seed;
 }
 
+std::vector<std::string> simplerLines(const std::string& line) {
+    std::optional<Step> step = parseStep(line, "storm", 1);
+    std::vector<std::string> forms;
+    if (!step) {
+        return forms;
+    }
+    auto offer = [&](const Step& form) {
+        std::optional<std::string> written = scenarioLine(form);
+        if (written && *written != line && std::find(forms.begin(), forms.end(), *written) == forms.end()) {
+            forms.push_back(*written);
+        }
+    };
+    const bool hasText =
+        step->kind == StepKind::Press || step->kind == StepKind::Request || step->kind == StepKind::Revertive;
+    if (hasText && !step->text.empty()) {
+        for (const std::string& text : {std::string(), step->text.substr(0, step->text.size() / 2),
+                                        step->text.substr(step->text.size() / 2)}) {
+            Step form = *step;
+            form.text = text;
+            offer(form);
+        }
+    }
+    const bool hasNumber = step->kind == StepKind::Advance || step->kind == StepKind::Tick ||
+                           step->kind == StepKind::Integer || step->kind == StepKind::Pick;
+    if (hasNumber) {
+        const int32_t low = step->kind == StepKind::Advance ? 1 : 0;
+        for (int32_t number : {low, int32_t{1}, step->first / 2}) {
+            Step form = *step;
+            form.first = std::max(low, number);
+            offer(form);
+        }
+    }
+    return forms;
+}
+
 std::string scenarioRest(const std::string& text) {
     return scenarioText(text);
 }

@@ -119,6 +119,10 @@ struct ScenarioSeed {
 };
 ScenarioSeed readScenarioSeed(const std::string& path);
 
+// Simpler forms of one scenario line, simplest first: its text emptied or halved (either half), its
+// number 0, 1 or halved; none for a line with no value or an already simplest one.
+std::vector<std::string> simplerLines(const std::string& line);
+
 // `text` as the rest of a scenario line that reads back as it is (the scenario writer's quoting).
 std::string scenarioRest(const std::string& text);
 

@@ -440,18 +440,29 @@ private:
             return;
         }
         steps = shrink(steps, stillFails, 40 * options_.level);
+        ValueShrink values = shrinkValues(steps, simplerLines, stillFails, 40 * options_.level);
+        steps = values.steps;
+        CheckResult last = replay(context_, steps, candidateLimit);
         std::string said = result.message;
         std::replace(said.begin(), said.end(), '\n', ' ');
-        std::string text = "# " + std::string(check.name) + ": " + said + "\n# " +
-                           std::to_string(result.steps.size()) + " storm steps shrunk to " +
-                           std::to_string(steps.size()) + " (seed " + std::to_string(options_.seed) +
-                           ", level " + std::to_string(options_.level) + ")" +
-                           (capped ? "; shrinking stopped at its time cap, this is the best cut found" : "") +
-                           ".\n# Replay: panel_host " + options_.library + " " +
-                           (options_.site.empty() ? "SITE" : options_.site) + " THIS_FILE\n";
-        for (const std::string& line : steps) {
-            text += line + "\n";
+        std::string text =
+            "# " + std::string(check.name) + ": " + said + "\n# " + std::to_string(result.steps.size()) +
+            " storm steps shrunk to " + std::to_string(steps.size()) +
+            ", and their values as far as the failure allowed (seed " + std::to_string(options_.seed) +
+            ", level " + std::to_string(options_.level) + ")" +
+            (capped ? "; shrinking stopped at its time cap, this is the best cut found" : "") +
+            ".\n# Every step is needed: without any one of them the failure does not happen.\n"
+            "# Replay: panel_host " +
+            options_.library + " " + (options_.site.empty() ? "SITE" : options_.site) + " THIS_FILE\n";
+        for (size_t i = 0; i < steps.size(); ++i) {
+            if (values.valueFree[i]) {
+                text += "# (the value of the next step does not matter)\n";
+            }
+            text += steps[i] + "\n";
         }
+        std::string because = last.message.empty() ? said : last.message;
+        std::replace(because.begin(), because.end(), '\n', ' ');
+        text += "# Because " + because + (last.where.empty() ? "" : ", in " + last.where) + ".\n";
         std::string how =
             steps.size() == result.steps.size()
                 ? std::to_string(steps.size()) + " steps"
