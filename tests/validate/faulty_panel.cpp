@@ -17,6 +17,7 @@
 //   FAULT_DEEP_PARSE      parses a parent request's value by recursion, one call per '[', unbounded
 //   FAULT_SALVO_LEAK      answers its own request salvo=N, and for an N outside 1..8 keeps the lookup's
 //                         answer (only storms that know the word salvo reach it)
+//   FAULT_TWO_MISTAKES    keeps Go's answer, and sends a timer interval of 0 on B: two rules in one storm
 //   CORRECT_POLLER        no fault: polls its 8 slots on every tick of a timer of interval 1, keeping
 //                         each slot's latest text (the host's queues grow, the script's memory does not)
 #include <chrono>
@@ -115,7 +116,7 @@ private:
 
     void lookUp() {
         intptr_t answer = send("SD 'Router'");
-#if defined(FAULT_KEEP_ANSWER)
+#if defined(FAULT_KEEP_ANSWER) || defined(FAULT_TWO_MISTAKES)
         (void)answer;  // the fault: the answer is never handed back
 #else
         if (answer != 0) {
@@ -168,6 +169,9 @@ private:
             orvo_debug_output(now.c_str());
 #endif
         } else if (control == "B") {
+#if defined(FAULT_TWO_MISTAKES)
+            send("ET 1 0");
+#endif
 #if defined(FAULT_SEQUENCE_CRASH)
             if (presses_ >= 3) {
                 volatile uintptr_t unmapped = 8;

@@ -33,7 +33,9 @@ struct CheckResult {
         steps;           // a storm's steps up to its failure, as scenario lines (not kept for a pass)
     int64_t events = 0;  // events played to the script
     Coverage coverage;   // what its storms reached
-    double seconds = 0;  // wall time of the check
+    int repeats = 0;     // how many more times the same failure happened in the same storm
+    std::vector<CheckResult> more;  // the storm's other distinct failures, each with its own steps
+    double seconds = 0;             // wall time of the check
 
     static CheckResult pass() { return {}; }
     static CheckResult fail(std::string message, std::string where = "");

@@ -20,22 +20,27 @@
 
 #include "text.h"
 
-std::string resultToJson(const CheckResult& result) {
-    nlohmann::json out = {{"outcome", outcomeName(result.outcome)},
-                          {"message", result.message},
-                          {"where", result.where},
-                          {"scenario", result.scenario},
-                          {"warning", result.warning},
-                          {"events", result.events},
-                          {"steps", result.steps},
-                          {"coverage", result.coverage.groups},
-                          {"commands", result.coverage.commandsSent}};
-    // A script's texts need not be UTF-8; the JSON carries them with the bad bytes replaced.
-    return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+namespace {
+
+nlohmann::json toJson(const CheckResult& result) {
+    nlohmann::json more = nlohmann::json::array();
+    for (const CheckResult& other : result.more) {
+        more.push_back(toJson(other));
+    }
+    return {{"outcome", outcomeName(result.outcome)},
+            {"message", result.message},
+            {"where", result.where},
+            {"scenario", result.scenario},
+            {"warning", result.warning},
+            {"events", result.events},
+            {"steps", result.steps},
+            {"coverage", result.coverage.groups},
+            {"commands", result.coverage.commandsSent},
+            {"repeats", result.repeats},
+            {"more", more}};
 }
 
-CheckResult resultFromJson(const std::string& text) {
-    nlohmann::json in = nlohmann::json::parse(text);
+CheckResult fromJson(const nlohmann::json& in) {
     CheckResult result;
     result.outcome = outcomeFromName(in.value("outcome", "FAIL"));
     result.message = in.value("message", "");
@@ -48,7 +53,24 @@ CheckResult resultFromJson(const std::string& text) {
         in.at("coverage").get_to(result.coverage.groups);
         in.at("commands").get_to(result.coverage.commandsSent);
     }
+    result.repeats = in.value("repeats", 0);
+    if (in.contains("more")) {
+        for (const nlohmann::json& other : in.at("more")) {
+            result.more.push_back(fromJson(other));
+        }
+    }
     return result;
+}
+
+}  // namespace
+
+std::string resultToJson(const CheckResult& result) {
+    // A script's texts need not be UTF-8; the JSON carries them with the bad bytes replaced.
+    return toJson(result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+CheckResult resultFromJson(const std::string& text) {
+    return fromJson(nlohmann::json::parse(text));
 }
 
 #if defined(_WIN32)

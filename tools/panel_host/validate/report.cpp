@@ -55,6 +55,21 @@ public:
         if (!result.scenario.empty()) {
             out_ << "         replay: " << result.scenario << "\n";
         }
+        if (result.repeats > 0) {
+            out_ << "         (the same failure " << result.repeats << " more times in this storm)\n";
+        }
+        for (const CheckResult& other : result.more) {
+            out_ << "         and: " << other.message << "\n";
+            if (!other.where.empty()) {
+                out_ << "           in " << other.where << "\n";
+            }
+            if (!other.scenario.empty()) {
+                out_ << "           replay: " << other.scenario << "\n";
+            }
+            if (other.repeats > 0) {
+                out_ << "           (the same failure " << other.repeats << " more times)\n";
+            }
+        }
         out_.flush();
     }
 
@@ -137,8 +152,19 @@ public:
     void result(const Check& check, const CheckResult& result) override {
         tally_.add(result.outcome);
         std::string body;
-        std::string detail = result.message + (result.where.empty() ? "" : "\nin " + result.where) +
-                             (result.scenario.empty() ? "" : "\nreplay: " + result.scenario);
+        std::vector<const CheckResult*> failures = {&result};
+        for (const CheckResult& other : result.more) {
+            failures.push_back(&other);
+        }
+        std::string detail;
+        for (const CheckResult* one : failures) {
+            detail +=
+                (detail.empty() ? "" : "\n\nand: ") + one->message +
+                (one->where.empty() ? "" : "\nin " + one->where) +
+                (one->scenario.empty() ? "" : "\nreplay: " + one->scenario) +
+                (one->repeats == 0 ? ""
+                                   : "\n(the same failure " + std::to_string(one->repeats) + " more times)");
+        }
         switch (result.outcome) {
             case Outcome::Fail:
                 ++failures_;
@@ -201,6 +227,19 @@ private:
     std::string cases_;
 };
 
+// A storm's other distinct failures, as report.json lists them.
+nlohmann::json more(const CheckResult& result) {
+    nlohmann::json list = nlohmann::json::array();
+    for (const CheckResult& other : result.more) {
+        list.push_back({{"outcome", outcomeName(other.outcome)},
+                        {"message", other.message},
+                        {"where", other.where},
+                        {"scenario", other.scenario},
+                        {"repeats", other.repeats}});
+    }
+    return list;
+}
+
 class JsonReport : public ResultListener {
 public:
     JsonReport(std::string path, std::ostream& errors) : path_(std::move(path)), errors_(errors) {}
@@ -222,6 +261,8 @@ public:
                                      {"where", result.where},
                                      {"warning", result.warning},
                                      {"scenario", result.scenario},
+                                     {"repeats", result.repeats},
+                                     {"more", more(result)},
                                      {"events", result.events},
                                      {"seconds", result.seconds}});
     }

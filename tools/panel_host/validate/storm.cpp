@@ -40,10 +40,11 @@ const std::string& StormGenerator::oneOf(const std::vector<std::string>& list) {
 
 std::string StormGenerator::edgeText() {
     if (chance(50)) {
-        // Up to the longest text a slot holds in the host.
-        std::string text(static_cast<size_t>(number(200, 4000)), 'x');
-        for (char& c : text) {
-            c = static_cast<char>(number('a', 'z'));
+        // Up to the longest text a slot holds in the host: a random word, repeated.
+        std::string word = randomText(12) + " ";
+        std::string text;
+        for (size_t length = static_cast<size_t>(number(200, 4000)); text.size() < length;) {
+            text += word;
         }
         return text;
     }
@@ -56,23 +57,19 @@ std::string StormGenerator::edgeText() {
 }
 
 std::string StormGenerator::deepValue() {
-    static const char* const opens[] = {"[", "{", "(", "\"", "'"};
-    static const char* const closes[] = {"]", "}", ")", "\"", "'"};
-    int which = number(0, 4);
+    static const char opens[] = {'[', '{', '(', '"', '\''};
+    static const char closes[] = {']', '}', ')', '"', '\''};
+    size_t which = static_cast<size_t>(number(0, 4));
     size_t depth = static_cast<size_t>(number(1000, 100000));
-    std::string value;
     if (chance(50)) {
-        for (size_t i = 0; i < depth; ++i) {
-            value += opens[which];
-        }
-        for (size_t i = 0; i < depth; ++i) {
-            value += closes[which];
-        }
-    } else {
-        // The same item repeated: a list far longer than any panel has rows.
-        for (size_t i = 0; i < depth / 4; ++i) {
-            value += std::to_string(i % 100) + ",";
-        }
+        return std::string(depth, opens[which]) + std::string(depth, closes[which]);
+    }
+    // The same item repeated: a list far longer than any panel has rows.
+    std::string item = std::to_string(number(0, 99)) + ",";
+    std::string value;
+    value.reserve(item.size() * depth / 4);
+    for (size_t i = 0; i < depth / 4; ++i) {
+        value += item;
     }
     return value;
 }
@@ -165,11 +162,12 @@ std::string StormGenerator::parentStep() {
         }
         std::string value = chance(40)   ? oneOf(seeds_->requestValues)
                             : chance(50) ? std::to_string(number(-5, 100))
-                            : chance(10) ? deepValue()
+                            : chance(2)  ? deepValue()
                                          : randomText(40);
         return "request " + scenarioRest(oneOf(seeds_->requestWords) + (chance(80) ? "=" : " ") + value);
     }
-    if (pick < 10) {
+    // Rarely (each costs the host and the script a few hundred kilobytes of text).
+    if (number(0, 199) == 0) {
         return "request " + scenarioRest(std::string(kRequestWords[number(0, 11)]) + "=" + deepValue());
     }
     if (pick < 70) {

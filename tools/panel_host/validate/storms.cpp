@@ -1,7 +1,10 @@
 // The storms family: seeded random sequences of every event the host can send to what the script set
 // up, each step checked against the host contract as it is played. A storm stops at the first breach;
 // its steps so far go with the failure, to be shrunk into a scenario.
+#include <algorithm>
 #include <functional>
+#include <iterator>
+#include <memory>
 
 #include "checks.h"
 #include "seeds.h"
@@ -23,40 +26,86 @@ CheckResult failureOf(StormSession& session) {
     return result;
 }
 
-CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, const char* nothingToDo) {
-    StormSession session(context, false, context.trailFd);
+// A fresh script, started from the state an author's scenario reaches when there are any. False when the
+// start or the prefix already broke the contract.
+bool begin(StormSession& session, const CheckContext& context, uint64_t stream) {
     if (!session.play("start")) {
-        return failureOf(session);
+        return false;
     }
-    const uint64_t stream = streamOf(context.seed, static_cast<uint64_t>(kind));
-    // From the state an author's scenario reaches, when there are any.
     if (context.seeds) {
         for (const std::string& line : context.seeds->prefixFor(stream)) {
             if (!session.play(line)) {
-                return failureOf(session);
+                return false;
             }
         }
     }
+    return true;
+}
+
+// The rule a breach broke ("answer-not-handed-back"), which tells failures apart.
+std::string ruleOf(const std::string& message) {
+    return message.substr(0, message.find(':'));
+}
+
+// A storm goes on past a breach with a fresh script, until kDistinctFailures breaches of different rules
+// or its steps are played; the first is the result, the others go with it, and repeats are counted.
+CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, const char* nothingToDo) {
+    const uint64_t stream = streamOf(context.seed, static_cast<uint64_t>(kind));
+    auto session = std::make_unique<StormSession>(context, false, context.trailFd);
+    if (!begin(*session, context, stream)) {
+        return failureOf(*session);
+    }
     StormGenerator generator(kind, stream, context.seeds.get());
-    const int64_t before = session.events();
-    while (session.events() - before < steps) {
-        std::string line = generator.next(session);
+    std::vector<CheckResult> failures;
+    Coverage coverage;
+    int64_t played = 0;
+    int64_t events = 0;
+    while (played < steps) {
+        std::string line = generator.next(*session);
         if (line.empty()) {
-            if (session.events() == before) {
+            if (played == 0) {
                 return CheckResult::skip(nothingToDo);
             }
             break;
         }
-        if (!session.play(line)) {
-            return failureOf(session);
+        ++played;
+        if (session->play(line)) {
+            continue;
+        }
+        CheckResult failure = failureOf(*session);
+        coverage.merge(failure.coverage);
+        events += session->events();
+        auto same = std::find_if(failures.begin(), failures.end(), [&](const CheckResult& seen) {
+            return ruleOf(seen.message) == ruleOf(failure.message);
+        });
+        if (same != failures.end()) {
+            ++same->repeats;
+        } else {
+            failures.push_back(std::move(failure));
+        }
+        if (static_cast<int>(failures.size()) >= kDistinctFailures) {
+            break;
+        }
+        session = std::make_unique<StormSession>(context, false, context.trailFd);
+        session->restartTrail();
+        if (!begin(*session, context, stream)) {
+            break;
         }
     }
-    CheckResult result;
-    result.coverage = session.coverage();
-    if (!session.finish()) {
-        return failureOf(session);
+    if (failures.empty()) {
+        CheckResult result;
+        result.coverage = session->coverage();
+        if (!session->finish()) {
+            return failureOf(*session);
+        }
+        result.events = session->events();
+        return result;
     }
-    result.events = session.events();
+    CheckResult result = std::move(failures.front());
+    result.more.assign(std::make_move_iterator(failures.begin() + 1),
+                       std::make_move_iterator(failures.end()));
+    result.coverage = std::move(coverage);
+    result.events = events;
     return result;
 }
 

@@ -392,9 +392,15 @@ private:
         }
         if (!result.steps.empty() && result.outcome != Outcome::Pass && result.outcome != Outcome::Skip &&
             !replayOwn) {
-            reproduce(check, result, slowestStep);
+            reproduce(check, check.name, result, slowestStep);
         }
         result.steps.clear();
+        // The storm's other distinct failures, each shrunk into a scenario of its own.
+        for (size_t i = 0; i < result.more.size(); ++i) {
+            CheckResult& other = result.more[i];
+            reproduce(check, std::string(check.name) + "." + std::to_string(i + 2), other, slowestStep);
+            other.steps.clear();
+        }
         result.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         return result;
     }
@@ -418,7 +424,7 @@ private:
     // Cuts the steps of a failure down and keeps them as a scenario that replays it. A hang's candidates
     // get a limit from the step times of the failing run, so each costs seconds rather than the whole
     // limit; shrinking stops at a wall-clock cap and keeps the best cut found by then.
-    void reproduce(const Check& check, CheckResult& result, double slowestStep) {
+    void reproduce(const Check& check, const std::string& file, CheckResult& result, double slowestStep) {
         StepList steps = result.steps;
         const std::string wanted = signatureOf(result);
         const bool hang = result.outcome == Outcome::Timeout;
@@ -470,11 +476,10 @@ private:
                 ? std::to_string(steps.size()) + " steps"
                 : std::to_string(steps.size()) + " steps, shrunk from " + std::to_string(result.steps.size());
         if (options_.reportDir.empty()) {
-            result.scenario = how + " (--report-dir DIR keeps them as DIR/" + check.name + ".scenario)";
+            result.scenario = how + " (--report-dir DIR keeps them as DIR/" + file + ".scenario)";
             return;
         }
-        std::string path =
-            (std::filesystem::path(options_.reportDir) / (std::string(check.name) + ".scenario")).string();
+        std::string path = (std::filesystem::path(options_.reportDir) / (file + ".scenario")).string();
         std::ofstream out(path, std::ios::binary);
         out << text;
         result.scenario = out ? path + " (" + how + ")" : "(cannot write " + path + ")";
