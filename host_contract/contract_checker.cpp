@@ -15,6 +15,7 @@ std::string ContractChecker::describe(const void* data, int32_t kind) {
 
 void ContractChecker::beginCall(const std::string& event) {
     calling_ = true;
+    destroyed_ = false;
     callThread_ = std::this_thread::get_id();
     RecordPages::setCurrentEvent(event);
 }
@@ -28,6 +29,11 @@ void ContractChecker::endCall() {
 bool ContractChecker::admit(const void* data, int32_t kind) {
     if (!watchCalls_) {
         return true;
+    }
+    if (!calling_ && destroyed_) {
+        report(Fault::AfterDestruction,
+               "a request " + describe(data, kind) + " after the script was destroyed; not carried out");
+        return false;
     }
     if (!calling_) {
         report(Fault::OutsideCall, "a request " + describe(data, kind) +
@@ -179,6 +185,7 @@ bool ContractChecker::returned(int32_t kind, const void* result) {
 }
 
 void ContractChecker::scriptDestroyed() {
+    destroyed_ = true;
     if (!closed_) {
         report(Fault::NoClosingCommand, "the script ended without sending AS");
     }

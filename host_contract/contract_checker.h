@@ -52,8 +52,9 @@ public:
     void watchCallState(bool on) { watchCalls_ = on; }
 
     // --- A request ------------------------------------------------------------------------------------
-    // Who is asking: false (and request-outside-call) when no call is in progress, so the host must not
-    // carry the request out; a request from another thread is reported and may go on.
+    // Who is asking: false (request-outside-call, or request-after-destruction once the script was
+    // destroyed) when no call is in progress, so the host must not carry the request out; a request from
+    // another thread is reported and may go on.
     bool admit(const void* data, int32_t kind);
 
     // Kind 5: settles an answer the host gave. False when it was not in order (reported).
@@ -109,6 +110,7 @@ private:
     bool watchCalls_ = false;
     std::thread::id callThread_;
     bool closed_ = false;
+    bool destroyed_ = false;  // the script was destroyed and no call has begun since
     // The script's registrations as its commands made them: device -> ranges (IR, IR ... 'ADD', IU).
     std::map<int32_t, std::vector<std::pair<int32_t, int32_t>>> registrations_;
 };

@@ -23,9 +23,9 @@ EmulatedHost::~EmulatedHost() {
 }
 
 void EmulatedHost::report(Fault fault, const std::string& words) {
-    if (fault == Fault::OutsideCall) {
+    if (fault == Fault::OutsideCall || fault == Fault::AfterDestruction) {
         // Nothing is written now: the host may be drawing or the run may be over.
-        strays_.push_back(words);
+        strays_.emplace_back(fault, words);
     } else if (faultSeverity(fault) == Severity::Note) {
         host_log::note(log_, fault, words);
     } else {
@@ -69,9 +69,9 @@ void EmulatedHost::scriptDestroyed() {
     checker_.scriptDestroyed();
 }
 
-std::vector<std::string> EmulatedHost::takeStrayRequests() {
+std::vector<std::pair<Fault, std::string>> EmulatedHost::takeStrayRequests() {
     std::lock_guard<std::mutex> lock(requestLock_);
-    std::vector<std::string> strays;
+    std::vector<std::pair<Fault, std::string>> strays;
     strays.swap(strays_);
     return strays;
 }

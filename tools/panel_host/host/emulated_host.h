@@ -56,9 +56,9 @@ public:
     // back, which were due by now.
     void endOfCall();
 
-    // Requests that came while no call into the script was in progress, as ERROR texts
-    // (Fault::OutsideCall); emptied.
-    std::vector<std::string> takeStrayRequests();
+    // Requests that came while no call into the script was in progress (request-outside-call, or
+    // request-after-destruction once the script was destroyed), with their words; emptied.
+    std::vector<std::pair<Fault, std::string>> takeStrayRequests();
     // The message of a layout file that exists but could not be read, or ""; emptied.
     std::string takeInputFault();
     // notify() of `kind` returned `result`: false (an ERROR) when only a parent request may return a text.
@@ -114,5 +114,5 @@ private:
 
     std::mutex requestLock_;  // guards everything a request touches, and the two below
     ContractChecker checker_;
-    std::vector<std::string> strays_;
+    std::vector<std::pair<Fault, std::string>> strays_;
 };

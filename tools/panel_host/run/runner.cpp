@@ -80,8 +80,8 @@ void Runner::closeLibrary() {
     call_guard::setStep("library unload");
     bool unloaded = library_->unload();
     library_.reset();
-    for (const std::string& stray : host_->takeStrayRequests()) {
-        host_log::error(log_, Fault::OutsideCall, stray);
+    for (const auto& [fault, stray] : host_->takeStrayRequests()) {
+        host_log::error(log_, fault, stray);
     }
     if (!unloaded) {
         // Its exit-time code runs at the end of the process and may still call the host's door.
