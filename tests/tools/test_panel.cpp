@@ -9,7 +9,8 @@
 //   Poll     sends the command, then writes the debug line "TestPanel: after the command"
 //   Mute     makes the destructor leave out the closing AS
 // and the hostile ones, each breaking the contract in one way:
-//   Crash    crashes: value=segv writes to an address no process maps, value=abort aborts
+//   Crash    crashes: value=segv writes to an address no process maps, value=abort aborts, value=stack
+//            recurses once a character of a text that never ends, until the stack overflows
 //   Exit     ends the process with exit(0)
 //   Thread   sends the command from a thread of its own (and waits for it)
 //   Late     leaves an object behind that sends the command when the library unloads
@@ -56,6 +57,17 @@ struct LateRequest {
 LateRequest lateRequest;
 
 char rudeText[] = "rude";
+
+// One frame a character, as a parser that recurses over its text does, on a text far longer than any
+// stack holds frames for. The frame is read after the call, so the recursion cannot become a loop.
+size_t depthOfText(const char* text, size_t at, size_t length) {
+    if (at == length) {
+        return 0;
+    }
+    volatile char frame[512];
+    frame[0] = text[at % 4];
+    return depthOfText(text, at + 1, length) + static_cast<size_t>(frame[0]);
+}
 
 class TestPanel : public orvo_client_callback {
 public:
@@ -136,6 +148,9 @@ private:
         } else if (control == "Crash") {
             if (value == "abort") {
                 std::abort();
+            }
+            if (value == "stack") {
+                debugLine("TestPanel: depth " + std::to_string(depthOfText("text", 0, ~size_t{0})) + "\n");
             }
             volatile uintptr_t unmapped = 8;
             *reinterpret_cast<volatile int*>(unmapped) = 1;
