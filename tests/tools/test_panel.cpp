@@ -19,6 +19,8 @@
 //   Forge    sends a command holding a line feed and a carriage return
 // Revertives, ticks, integer and record events are written as debug lines; a parent request is answered
 // "echo:<text>", or not at all for the empty request.
+// Built with TEST_PANEL_EVERY_PRESS_OVERFLOWS, every press is a press of Crash with value=stack, for the
+// validator, whose storms press what they like.
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -129,6 +131,10 @@ private:
     void button(const orvo_button_record& record) {
         std::string control = record.controlId;
         std::string value = record.message->value;
+#if defined(TEST_PANEL_EVERY_PRESS_OVERFLOWS)
+        control = "Crash";
+        value = "stack";
+#endif
         if (control == "Send" || control == "Twice" || control == "Keep" || control == "Poll") {
             intptr_t answer = send(value);
             if (control == "Poll") {
