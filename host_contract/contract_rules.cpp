@@ -75,3 +75,12 @@ Severity faultSeverity(Fault fault) {
     const ContractRule* rule = find(fault);
     return rule != nullptr ? rule->severity : Severity::Error;
 }
+
+std::string contractRulesTable() {
+    std::string table = "| rule | kind | the mistake it catches |\n|---|---|---|\n";
+    for (const ContractRule& rule : kRules) {
+        table += std::string("| `") + rule.name + "` | " + (rule.severity == Severity::Error ? "error" : "note") +
+                 " | " + rule.mistake + " |\n";
+    }
+    return table;
+}

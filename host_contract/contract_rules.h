@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 enum class Fault {
     None,
@@ -50,6 +51,10 @@ struct ContractRule {
 
 // Every rule, in the order of the enum, None excluded.
 const ContractRule* contractRules(size_t* count);
+
+// Every rule as a Markdown table (rule, kind, the mistake it catches), one line a rule: what the guides
+// show, and what `panel_host --rules` prints.
+std::string contractRulesTable();
 
 // The rule's short name ("answer-not-handed-back"); "" for None.
 const char* faultName(Fault fault);
