@@ -1,5 +1,7 @@
 #include "storm_session.h"
 
+#include <filesystem>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -21,6 +23,7 @@
 #include "emulated_host.h"
 #include "input_error.h"
 #include "panel_library.h"
+#include "panels.h"
 #include "runner.h"
 #include "scenario_writer.h"
 #include "script_session.h"
@@ -42,14 +45,16 @@ double threadMs() {
 #endif
 }
 
-// Listens to the host log: keeps the first ERROR with its rule and the step it came in, and every ERROR
-// for the raw scripts. When timing, each call runs from the event the host announces to the next event
-// or the end of the step, so what the host does for the call (its commands) is the call's.
+// Listens to the host log: keeps the first ERROR with its rule and the step it came in, every ERROR for
+// the raw scripts, the first note of each named rule (a command that will not do what it meant), and
+// what the events reached. When timing, each call runs from the event the host announces to the next
+// event or the end of the step, so what the host does for the call (its commands) is the call's.
 class ErrorWatch final : public HostLog {
 public:
     std::string firstError;
     std::string firstErrorWhere;
     std::vector<std::string> errors;
+    std::vector<std::string> notes;
     bool timing = false;
     StormSession::SlowCall slowest;
     Coverage coverage;
@@ -75,6 +80,15 @@ public:
             // Only a scenario's own checks fail this way; a storm has none.
             firstError = "expectation: " + std::string(entry.text);
             firstErrorWhere = step_;
+        } else if (entry.tag == LogTag::Note && entry.fault != Fault::None) {
+            const std::string rule = faultName(entry.fault);
+            bool known = false;
+            for (const std::string& note : notes) {
+                known = known || note.compare(0, rule.size() + 1, rule + ":") == 0;
+            }
+            if (!known) {
+                notes.push_back(rule + ": " + std::string(entry.text) + " (" + step_ + ")");
+            }
         } else if (entry.tag == LogTag::Error) {
             // The rule's name first: a shrunk storm must break the same rule, whatever the texts.
             errors.push_back(std::string(faultName(entry.fault)) + ": " + std::string(entry.text));
@@ -180,6 +194,10 @@ StormSession::StormSession(const CheckContext& context, bool keepText, int trail
 
 StormSession::~StormSession() {
     runner_.reset();
+}
+
+const std::vector<std::string>& StormSession::notes() const {
+    return watch_->notes;
 }
 
 const std::string& StormSession::firstError() const {
@@ -440,7 +458,20 @@ std::shared_ptr<const Site> readSiteOrNone(const std::string& path) {
     if (path.empty()) {
         return std::make_shared<const Site>();
     }
-    return std::make_shared<const Site>(readSiteFile(path));
+    auto site = std::make_shared<const Site>(readSiteFile(path));
+    // The layouts are read once here: a check that met a broken one would blame the panel for it.
+    std::filesystem::path folder(site->basePath);
+    if (folder.is_relative()) {
+        folder = std::filesystem::path(site->siteDir) / folder;
+    }
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".orvo_ui" && !entry.is_directory(error)) {
+            Panels scratch;
+            scratch.load("layout", entry.path().string(), entry.path().string(), false);
+        }
+    }
+    return site;
 }
 
 std::string basePathOf(const CheckContext& context) {
