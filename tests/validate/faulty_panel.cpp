@@ -18,7 +18,7 @@
 //   FAULT_SALVO_LEAK      answers its own request salvo=N, and for an N outside 1..8 keeps the lookup's
 //                         answer (only storms that know the word salvo reach it)
 //   FAULT_TWO_MISTAKES    keeps Go's answer, and sends a timer interval of 0 on B: two rules in one storm
-//   CORRECT_POLLER        no fault: polls its 8 slots on every tick of a timer of interval 1, keeping
+//   CORRECT_POLLER        no fault: polls its 2 slots on every tick of a timer of interval 1, keeping
 //                         each slot's latest text (the host's queues grow, the script's memory does not)
 // The authors' mistakes, each named by the same rule in the kit, a scenario run and the validator:
 //   FAULT_KEPT_RECORD         keeps the record of a press of A and reads it in the next event
@@ -73,10 +73,10 @@ public:
         std::string base = basePath == nullptr ? "" : basePath;
         send("PS '1' '" + (base.empty() ? std::string() : base + "/") + "Faulty.orvo_ui'");
 #if defined(CORRECT_POLLER)
-        send("IR 7 1 8");
+        send("IR 7 1 2");
         send("ET 1 1");
 #elif defined(FAULT_SLOT_SPRINTF)
-        send("IR 7 1 8");
+        send("IR 7 1 2");
         send("ET 1 100");
 #else
         send("ET 1 100");
@@ -115,7 +115,7 @@ public:
             parent(static_cast<const char*>(data));
         } else if (kind == orvo_event_timer) {
 #if defined(CORRECT_POLLER)
-            send("IP 7 1 8");
+            send("IP 7 1 2");
 #endif
 #if defined(FAULT_HALVING_TIMER)
             interval_ /= 2;

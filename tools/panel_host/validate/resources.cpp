@@ -190,6 +190,13 @@ CheckResult checkEventTime(const CheckContext& context) {
         result.warning = message + " (a failure from level 5)";
         return result;
     }
+    // One call over the budget in a whole storm is the machine (the kernel's work on the host's guarded
+    // pages, a page fault, a migration); a slow path of the script's is slow each time it is taken.
+    if (overBudget < 2) {
+        result.warning = message + " (once in " + std::to_string(session.events()) +
+                         " steps: not taken for the script's)";
+        return result;
+    }
     result.outcome = Outcome::Fail;
     result.message = message;
     result.where = slowest.front().step;

@@ -17,6 +17,7 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string_view>
 
 #include "call_guard.h"
@@ -63,12 +64,13 @@ public:
         if (entry.tag == LogTag::Event) {
             reached(entry.text);
         } else if (entry.tag == LogTag::Sent) {
-            coverage.commandsSent.emplace(entry.text.substr(0, entry.text.find(' ')));
+            note(commandsSent, entry.text.substr(0, entry.text.find(' ')));
         }
         if (timing && (entry.tag == LogTag::Step || entry.tag == LogTag::Event)) {
             endCall();
             if (entry.tag == LogTag::Event) {
-                call_.assign(entry.text.data(), entry.text.size());
+                // Its beginning names it; a request may carry hundreds of kilobytes.
+                call_.assign(entry.text.data(), std::min<size_t>(entry.text.size(), 120));
                 callStart_ = threadMs();
             } else {
                 slowest = {};
@@ -100,33 +102,38 @@ public:
     }
 
     // An event as the host announced it ("button 1 Go 'x'", "timer 1 (clock 5)", ...).
+    // An event as the host announced it ("button 1 Go 'x'", "timer 1 (clock 5)", ...), noted without
+    // allocating unless it is new: this runs for every event of every storm.
     void reached(std::string_view text) {
-        auto word = [&](size_t index) {
-            size_t at = 0;
-            for (size_t i = 0; i < index && at != std::string_view::npos; ++i) {
-                at = text.find(' ', at);
-                at = at == std::string_view::npos ? at : at + 1;
+        static const std::string_view prefixes[] = {"revertive ", "button ", "parent ", "timer ",
+                                                    "release ",   "record ", "integer "};
+        for (int kind = 0; kind < 7; ++kind) {
+            const std::string_view prefix = prefixes[kind];
+            if (text.compare(0, prefix.size(), prefix) != 0) {
+                continue;
             }
-            return at == std::string_view::npos ? std::string()
-                                                : std::string(text.substr(at, text.find(' ', at) - at));
-        };
-        const std::string kind = word(0);
-        static const std::map<std::string, std::string> kinds = {
-            {"revertive", "1 revertive"}, {"button", "2 button"},   {"parent", "3 parent request"},
-            {"timer", "4 timer"},         {"release", "5 release"}, {"record", "6 record"},
-            {"integer", "7 integer"}};
-        auto known = kinds.find(kind);
-        if (known != kinds.end()) {
-            coverage.reach("event kinds", known->second);
-        }
-        if (kind == "revertive") {
-            coverage.reach("slots", word(1) + " " + word(2));
-        } else if (kind == "button") {
-            coverage.reach("controls", word(1) + " " + word(2));
-        } else if (kind == "timer" && text.find("not running") == std::string_view::npos) {
-            coverage.reach("timers", word(1));
+            kindsReached |= 1u << kind;
+            std::string_view rest = text.substr(prefix.size());
+            if (kind == 0 || kind == 1) {
+                // "7 181 ..." or "1 Go ...": the first two words
+                size_t second = rest.find(' ');
+                size_t end = second == std::string_view::npos ? second : rest.find(' ', second + 1);
+                note(kind == 0 ? slotsReached : controlsReached, rest.substr(0, end));
+            } else if (kind == 3 && text.find("not running") == std::string_view::npos) {
+                note(timersReached, rest.substr(0, rest.find(' ')));
+            }
+            return;
         }
     }
+
+    static void note(std::set<std::string, std::less<>>& seen, std::string_view item) {
+        if (seen.find(item) == seen.end()) {
+            seen.emplace(item);
+        }
+    }
+
+    unsigned kindsReached = 0;  // bit k-1 for kind k
+    std::set<std::string, std::less<>> slotsReached, controlsReached, timersReached, commandsSent;
 
     void endCall() {
         if (call_.empty()) {
@@ -338,6 +345,9 @@ void StormSession::offerWhatIsSetUp() {
     for (const char* kind : kinds) {
         coverage.offer("event kinds", kind);
     }
+    if (!runner_) {
+        return;
+    }
     if (!runner_->running()) {
         return;
     }
@@ -361,7 +371,25 @@ void StormSession::offerWhatIsSetUp() {
 
 Coverage StormSession::coverage() {
     offerWhatIsSetUp();
-    return watch_->coverage;
+    Coverage coverage = watch_->coverage;
+    static const char* const kinds[] = {"1 revertive", "2 button", "3 parent request", "4 timer",
+                                        "5 release",   "6 record", "7 integer"};
+    for (unsigned kind = 0; kind < 7; ++kind) {
+        if ((watch_->kindsReached & (1u << kind)) != 0) {
+            coverage.reach("event kinds", kinds[kind]);
+        }
+    }
+    for (const std::string& slot : watch_->slotsReached) {
+        coverage.reach("slots", slot);
+    }
+    for (const std::string& control : watch_->controlsReached) {
+        coverage.reach("controls", control);
+    }
+    for (const std::string& timer : watch_->timersReached) {
+        coverage.reach("timers", timer);
+    }
+    coverage.commandsSent.insert(watch_->commandsSent.begin(), watch_->commandsSent.end());
+    return coverage;
 }
 
 void StormSession::timeCalls() {
