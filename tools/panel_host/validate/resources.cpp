@@ -193,8 +193,8 @@ CheckResult checkEventTime(const CheckContext& context) {
     // One call over the budget in a whole storm is the machine (the kernel's work on the host's guarded
     // pages, a page fault, a migration); a slow path of the script's is slow each time it is taken.
     if (overBudget < 2) {
-        result.warning = message + " (once in " + std::to_string(session.events()) +
-                         " steps: not taken for the script's)";
+        result.warning =
+            message + " (once in " + std::to_string(session.events()) + " steps: not taken for the script's)";
         return result;
     }
     result.outcome = Outcome::Fail;

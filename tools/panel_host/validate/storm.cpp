@@ -167,7 +167,7 @@ std::string StormGenerator::parentStep() {
         return "request " + scenarioRest(oneOf(seeds_->requestWords) + (chance(80) ? "=" : " ") + value);
     }
     // Rarely (each costs the host and the script a few hundred kilobytes of text).
-    if (number(0, 199) == 0) {
+    if (number(0, 499) == 0) {
         return "request " + scenarioRest(std::string(kRequestWords[number(0, 11)]) + "=" + deepValue());
     }
     if (pick < 70) {
