@@ -1,5 +1,6 @@
 #include "storm.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -141,6 +142,12 @@ std::string StormGenerator::clockStep(StormSession& session) {
             units *= number(2, 4);
         }
         return "advance " + std::to_string(std::min<int64_t>(units, std::numeric_limits<int32_t>::max()));
+    }
+    if (seeds_ != nullptr && !seeds_->numbers.empty() && chance(20)) {
+        // The author's own advances and timer ids.
+        int32_t seen =
+            seeds_->numbers[static_cast<size_t>(number(0, static_cast<int32_t>(seeds_->numbers.size()) - 1))];
+        return chance(50) ? "advance " + std::to_string(std::max(1, seen)) : "tick " + std::to_string(seen);
     }
     if (chance(50)) {
         return "advance " + std::to_string(number(1, 1000));
