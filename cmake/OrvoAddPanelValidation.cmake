@@ -61,7 +61,7 @@ function(_orvo_validation_test name panel host site runtime)
   endforeach()
   if(sanitized)
     list(APPEND args --time-scale 3
-      --skip "resources.no_growth=the sanitizer's allocator hides the live heap; the plain build measures it")
+      --skip "resources.no_growth=the sanitizer's allocator hides the live heap, the plain build measures it")
   endif()
   add_test(NAME ${name} COMMAND ${host} ${args} $<TARGET_FILE:${panel}> ${site})
   # Each check has 10 s a step (more above level 5); fifteen of them, and their shrinking, fit well in this.
