@@ -40,12 +40,15 @@ configure_package_config_file(
   ${CMAKE_CURRENT_LIST_DIR}/OrvoPanelSDKConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfig.cmake
   INSTALL_DESTINATION ${ORVO_INSTALL_CMAKEDIR}
-  PATH_VARS ORVO_INSTALL_PANELDIR CMAKE_INSTALL_DOCDIR
+  PATH_VARS ORVO_INSTALL_PANELDIR CMAKE_INSTALL_DOCDIR ORVO_INSTALL_SRCDIR CMAKE_INSTALL_INCLUDEDIR
 )
 write_basic_package_version_file(
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfigVersion.cmake
   VERSION ${PROJECT_VERSION}
   COMPATIBILITY SameMajorVersion
+  # A Windows build of any width takes the package and builds its libraries from the installed sources;
+  # the package config refuses a Linux build of another width than the installed libraries'.
+  ARCH_INDEPENDENT
 )
 install(FILES
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfig.cmake
@@ -55,8 +58,17 @@ install(FILES
   ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_entry_check.cpp
   ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_exports.map
   ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_version.rc.in
+  ${CMAKE_CURRENT_LIST_DIR}/OrvoPanelSDKFromSource.cmake
   DESTINATION ${ORVO_INSTALL_CMAKEDIR}
 )
+install(PROGRAMS ${CMAKE_CURRENT_LIST_DIR}/orvo_check_dll.sh DESTINATION ${ORVO_INSTALL_CMAKEDIR})
+# The Windows builds of an author's panel: the shipping 32-bit DLL and the 64-bit tests under Wine.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/toolchains/i686-w64-mingw32.cmake
+  ${CMAKE_CURRENT_LIST_DIR}/toolchains/x86_64-w64-mingw32.cmake
+  ${CMAKE_CURRENT_LIST_DIR}/toolchains/mingw-common.cmake
+  DESTINATION ${ORVO_INSTALL_CMAKEDIR}/toolchains
+)
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/cross/wine-run.sh DESTINATION ${ORVO_INSTALL_CMAKEDIR}/toolchains)
 
 # What an author reads and copies: the guide, the emulator's formats, the workbench, the panel template,
 # and the API reference when it was built (scripts/release.sh builds it for the package).
