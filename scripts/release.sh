@@ -76,7 +76,7 @@ mv "$deb_build/$deb" "$dist/"
 
 step "shipping Corvane.dll, from the source release, and its checks"
 (cd "$src" && cmake --preset win32dll -DORVO_MAP_SOURCE_PATHS=ON >/dev/null &&
-  cmake --build --preset win32dll >/dev/null)
+  cmake --build --preset win32dll --target Corvane >/dev/null)
 dll="$src/build/win32dll/panels/Corvane/Corvane.dll"
 "$src/scripts/cross/check-dll.sh" "$dll"
 
