@@ -83,15 +83,31 @@ dll="$src/build/win32dll/panels/Corvane/Corvane.dll"
 step "Corvane-$version-win32.zip"
 zip_dir="$work/Corvane-$version-win32"
 mkdir -p "$zip_dir"
-cp "$dll" "$zip_dir/Corvane.dll"
+# The plant's modules, each a DLL checked above; the README gives each one's checksum.
+modules=("$dll")
+checksums=""
+for module in "${modules[@]}"; do
+  cp "$module" "$zip_dir/"
+  checksums+="  SHA-256 of $(basename "$module"): $(sha256sum "$module" | cut -d' ' -f1)"$'\n'
+done
+# What a rebuild needs to give the same bytes: the commit, the Debian release and the compilers.
+commit="$(git rev-parse HEAD)"
+debian="Debian $(cat /etc/debian_version 2>/dev/null || echo unknown)"
+compilers="$(dpkg-query -W -f='${Package} ${Version}, ' g++-mingw-w64-i686-win32 g++ | sed 's/, $//')"
 # Windows line ends: the plant reads these on the host's machine.
-sed -e "s/@VERSION@/$version/" -e "s/@DLL_SHA256@/$(sha256sum "$dll" | cut -d' ' -f1)/" -e 's/$/\r/' \
-    "$src/scripts/plant-README.txt.in" >"$zip_dir/README.txt"
+CHECKSUMS="$checksums" awk -v version="$version" -v commit="$commit" -v debian="$debian" \
+    -v compilers="$compilers" '
+  /@DLL_CHECKSUMS@/ { printf "%s", ENVIRON["CHECKSUMS"]; next }
+  { gsub(/@VERSION@/, version); gsub(/@COMMIT@/, commit); gsub(/@DEBIAN@/, debian);
+    gsub(/@COMPILERS@/, compilers); print }' "$src/scripts/plant-README.txt.in" |
+  sed -e 's/$/\r/' >"$zip_dir/README.txt"
 sed -e 's/$/\r/' "$src/LICENSE" >"$zip_dir/LICENSE.txt"
 # Members in a fixed order with the commit's time and fixed permissions; strip-nondeterminism then
 # clears what the zip writer adds of its own (owners, extra time fields).
-members=("Corvane-$version-win32/Corvane.dll" "Corvane-$version-win32/LICENSE.txt"
-         "Corvane-$version-win32/README.txt")
+members=()
+for file in "$zip_dir"/*; do
+  members+=("Corvane-$version-win32/$(basename "$file")")
+done
 chmod 755 "$zip_dir"
 chmod 644 "$zip_dir"/*
 touch -h -d "@$SOURCE_DATE_EPOCH" "$zip_dir" "$zip_dir"/*
