@@ -70,7 +70,7 @@ else
   fail "neither Depends nor Recommends names libgtest-dev"
 fi
 docdir="$sysroot/usr/share/doc/$name"
-for doc in panel-authors.md panel_host.md workbench.md workbench.png validator.md api/html/index.html; do
+for doc in README.md panel-authors.md panel_host.md workbench.md workbench.png validator.md api/html/index.html; do
   if [ -s "$docdir/$doc" ]; then
     pass "ships /usr/share/doc/$name/$doc"
   else
@@ -154,6 +154,14 @@ windows_build() {
         -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >"$1.log" 2>&1 &&
     cmake --build "$1/build" -j "$(nproc)" >>"$1.log" 2>&1
 }
+# The guide's Windows build lines name the package's toolchain folder and set a build type.
+guide_toolchains="$(sed -n 's/^TOOLCHAINS=//p' "$docdir/panel-authors.md")"
+if [ -n "$guide_toolchains" ] && [ -f "$sysroot$guide_toolchains/i686-w64-mingw32.cmake" ] &&
+   grep -q -- "-B build-win32 -DCMAKE_BUILD_TYPE=Release --toolchain" "$docdir/panel-authors.md"; then
+  pass "the guide's Windows build lines name the package's toolchains: $guide_toolchains"
+else
+  fail "the guide's TOOLCHAINS=[$guide_toolchains] is not the package's toolchain folder, or its lines set no build type"
+fi
 win32="$work/win32/TemplatePanel"
 if windows_build "$win32" i686-w64-mingw32 Release; then
   pass "the template builds TemplatePanel.dll for 32-bit Windows from the root"
