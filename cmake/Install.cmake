@@ -11,6 +11,7 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${ORVO_DIRECTORY_PERMISSIONS})
 
 set(ORVO_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/OrvoPanelSDK)
 set(ORVO_INSTALL_PANELDIR ${CMAKE_INSTALL_LIBDIR}/orvo/panels)
+set(ORVO_INSTALL_WIN64DIR ${CMAKE_INSTALL_LIBDIR}/orvo/win64)
 
 install(TARGETS orvo_string orvo_script_helper orvo_platform
   EXPORT OrvoPanelSDKTargets
@@ -30,6 +31,12 @@ if(TARGET panel_host)
   set_target_properties(panel_host PROPERTIES EXPORT_NAME panel_host)
   install(TARGETS panel_host EXPORT OrvoPanelSDKTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# The emulator built for 64-bit Windows (scripts/release.sh builds it for the package): an author's
+# 64-bit Windows build plays its scenario tests in it under Wine, as Windows code.
+set(ORVO_WIN64_PANEL_HOST "" CACHE FILEPATH "panel_host.exe for 64-bit Windows, installed for authors' Windows builds")
+if(ORVO_WIN64_PANEL_HOST)
+  install(PROGRAMS ${ORVO_WIN64_PANEL_HOST} DESTINATION ${ORVO_INSTALL_WIN64DIR})
+endif()
 install(TARGETS Corvane
   LIBRARY DESTINATION ${ORVO_INSTALL_PANELDIR}
   RUNTIME DESTINATION ${ORVO_INSTALL_PANELDIR}
@@ -41,6 +48,7 @@ configure_package_config_file(
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfig.cmake
   INSTALL_DESTINATION ${ORVO_INSTALL_CMAKEDIR}
   PATH_VARS ORVO_INSTALL_PANELDIR CMAKE_INSTALL_DOCDIR ORVO_INSTALL_SRCDIR CMAKE_INSTALL_INCLUDEDIR
+            ORVO_INSTALL_WIN64DIR
 )
 write_basic_package_version_file(
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfigVersion.cmake

@@ -34,7 +34,8 @@
 #
 #   A CTest test that plays SCENARIO against the built module of <panel> in the SDK's host emulator
 #   (orvo::panel_host) with the site file SITE. Relative paths are taken from the current source folder.
-#   The emulator is a Linux program: a Windows build leaves the test out with a note.
+#   A 64-bit Windows build plays it in the package's panel_host.exe under Wine; a build for which the SDK
+#   has no emulator (32-bit Windows) leaves the test out with a note.
 #   A panel built with AddressSanitizer (-fsanitize=address in CMAKE_CXX_FLAGS, the build type's flags or
 #   the panel's own options) is played with the compiler's ASan runtime preloaded into the installed
 #   emulator, which is not built with it; the sanitizer's report then fails the test.
@@ -157,8 +158,8 @@ function(orvo_add_scenario_test name)
                         "orvo_add_scenario_test(<name> PANEL <panel> SITE <file> SCENARIO <file>)")
   endif()
   if(WIN32 AND NOT TARGET orvo::panel_host AND NOT TARGET panel_host)
-    message(STATUS "orvo_add_scenario_test(${name}): the host emulator is a Linux program; "
-                   "the Linux build plays this scenario")
+    message(STATUS "orvo_add_scenario_test(${name}): the SDK has no host emulator for this Windows "
+                   "build; the Linux build (and the 64-bit Windows one, under Wine) plays this scenario")
     return()
   endif()
   _orvo_panel_host("orvo_add_scenario_test(${name})" host)

@@ -10,7 +10,7 @@
 #   - the panel template the .deb ships, built for Windows against the root with the toolchain files it
 #     ships: the 32-bit DLL passes its DLL checks (its CTest test), a second build in another folder gives
 #     the same bytes, and its plant zip holds the DLL and a README.txt with the DLL's checksum; the 64-bit
-#     build runs the template's kit tests under Wine;
+#     build runs the template's kit tests and its scenario (in the package's panel_host.exe) under Wine;
 #   - the zip holds Corvane.dll, README.txt and LICENSE.txt, and the DLL passes scripts/cross/check-dll.sh;
 #   - the release is reproducible: HEAD is released a second time, in another folder, by another user
 #     (when run as root), with another umask, time zone and locale, with the clock a year and more ahead,
@@ -193,11 +193,12 @@ fi
 win64="$work/win64/TemplatePanel"
 scripts/cross/wine-run.sh --start-server
 if windows_build "$win64" x86_64-w64-mingw32 Debug &&
+   ctest --test-dir "$win64/build" -N | grep -q "TemplatePanel.Scenario" &&
    ctest --test-dir "$win64/build" --output-on-failure --no-tests=error >>"$win64.log" 2>&1; then
-  pass "the template's kit tests build for 64-bit Windows from the root and pass under Wine"
+  pass "the template's kit tests and scenario build for 64-bit Windows from the root and pass under Wine"
 else
   tail -40 "$win64.log"
-  fail "the template's kit tests for 64-bit Windows under Wine"
+  fail "the template's kit tests and scenario for 64-bit Windows under Wine"
 fi
 scripts/cross/wine-run.sh --stop-server
 

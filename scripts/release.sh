@@ -2,8 +2,10 @@
 # Builds a release into dist/, from the committed sources (HEAD) of this checkout:
 #   orvo-panel-sdk-<version>.tar.gz      the source release (git archive of HEAD)
 #   orvo-panel-sdk_<version>_amd64.deb   the SDK for panel authors: headers, RelWithDebInfo libraries, the CMake
-#                                        package, panel_host, Corvane.so with the demo site, the docs and API
-#                                        reference, and the helper's sources for the debugger, under /usr (CPack)
+#                                        package, panel_host (and panel_host.exe for authors' 64-bit Windows
+#                                        builds), Corvane.so with the demo site, the docs and API reference,
+#                                        and the helper's sources for the debugger and for authors' Windows
+#                                        builds, under /usr (CPack)
 #   Corvane-<version>-win32.zip          for the plant: the shipping 32-bit Corvane.dll, checked with
 #                                        scripts/cross/check-dll.sh, a README and the license
 #   SHA256SUMS                           over the three
@@ -50,7 +52,7 @@ echo "release.sh: commit $(git rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURC
 
 step "install what the release needs"
 scripts/install-deps.sh dpkg-dev doxygen strip-nondeterminism
-scripts/cross/install.sh win32dll
+scripts/cross/install.sh win32dll win64
 
 name="orvo-panel-sdk"
 deb="${name}_${version}_$(dpkg --print-architecture).deb"
@@ -64,10 +66,19 @@ step "source release $name-$version.tar.gz"
 git archive --format=tar.gz --prefix="$name-$version/" -o "$dist/$name-$version.tar.gz" HEAD
 tar -xzf "$dist/$name-$version.tar.gz" -C "$work"
 
+step "panel_host.exe for 64-bit Windows, from the source release, for the package"
+# An author's 64-bit Windows build plays its scenarios in it under Wine.
+win64_build="$work/win64"
+cmake -S "$src" -B "$win64_build" --toolchain "$src/cmake/toolchains/x86_64-w64-mingw32.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DORVO_BUILD_TESTS=OFF \
+      -DORVO_BUILD_PANEL_TESTING=OFF -DORVO_WERROR=ON -DORVO_MAP_SOURCE_PATHS=ON >/dev/null
+cmake --build "$win64_build" -j "$(nproc)" --target panel_host >/dev/null
+
 step "Debian package, RelWithDebInfo, from the source release"
 deb_build="$work/deb"
 cmake -S "$src" -B "$deb_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
-      -DORVO_BUILD_TESTS=OFF -DORVO_WERROR=ON -DORVO_MAP_SOURCE_PATHS=ON >/dev/null
+      -DORVO_BUILD_TESTS=OFF -DORVO_WERROR=ON -DORVO_MAP_SOURCE_PATHS=ON \
+      -DORVO_WIN64_PANEL_HOST="$win64_build/tools/panel_host/panel_host.exe" >/dev/null
 cmake --build "$deb_build" -j "$(nproc)" >/dev/null
 # The API reference ships in the package; the install rules take it when it is there.
 cmake --build "$deb_build" --target docs >/dev/null
