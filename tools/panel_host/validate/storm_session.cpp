@@ -1,5 +1,7 @@
 #include "storm_session.h"
 
+#include <filesystem>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -13,6 +15,7 @@
 #include "emulated_host.h"
 #include "input_error.h"
 #include "panel_library.h"
+#include "panels.h"
 #include "runner.h"
 #include "scenario_writer.h"
 #include "script_session.h"
@@ -211,7 +214,20 @@ std::shared_ptr<const Site> readSiteOrNone(const std::string& path) {
     if (path.empty()) {
         return std::make_shared<const Site>();
     }
-    return std::make_shared<const Site>(readSiteFile(path));
+    auto site = std::make_shared<const Site>(readSiteFile(path));
+    // The layouts are read once here: a check that met a broken one would blame the panel for it.
+    std::filesystem::path folder(site->basePath);
+    if (folder.is_relative()) {
+        folder = std::filesystem::path(site->siteDir) / folder;
+    }
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".orvo_ui" && !entry.is_directory(error)) {
+            Panels scratch;
+            scratch.load("layout", entry.path().string(), entry.path().string(), false);
+        }
+    }
+    return site;
 }
 
 std::string basePathOf(const CheckContext& context) {
