@@ -184,8 +184,12 @@ function(orvo_add_dll_check name)
     return()
   endif()
   get_target_property(version ${CHECK_PANEL} ORVO_PANEL_VERSION)
+  if(NOT version)
+    message(FATAL_ERROR "orvo_add_dll_check(${name}): ${CHECK_PANEL} is not a panel of orvo_add_panel")
+  endif()
+  # The version block shows the four numbers as "1, 0, 0, 1".
   string(REPLACE "." ", " version "${version}")
-  add_test(NAME ${name} COMMAND ${ORVO_PANEL_SUPPORT_DIR}/orvo_check_dll.sh $<TARGET_FILE:${CHECK_PANEL}> ${version})
+  add_test(NAME ${name} COMMAND ${ORVO_PANEL_SUPPORT_DIR}/orvo_check_dll.sh $<TARGET_FILE:${CHECK_PANEL}> "${version}")
 endfunction()
 
 # The SDK's emulator into <out>: orvo::panel_host, or inside the SDK's own build the target of the same
