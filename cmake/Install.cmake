@@ -33,7 +33,8 @@ if(TARGET panel_host)
 endif()
 # The emulator built for 64-bit Windows (scripts/release.sh builds it for the package): an author's
 # 64-bit Windows build plays its scenario tests in it under Wine, as Windows code.
-set(ORVO_WIN64_PANEL_HOST "" CACHE FILEPATH "panel_host.exe for 64-bit Windows, installed for authors' Windows builds")
+set(ORVO_WIN64_PANEL_HOST "" CACHE FILEPATH
+  "panel_host.exe for 64-bit Windows, installed for authors' Windows builds")
 if(ORVO_WIN64_PANEL_HOST)
   install(PROGRAMS ${ORVO_WIN64_PANEL_HOST} DESTINATION ${ORVO_INSTALL_WIN64DIR})
 endif()
@@ -84,7 +85,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/docs/panel-authors.md ${PROJECT_SOURCE_DIR}/
   ${PROJECT_SOURCE_DIR}/docs/workbench.md ${PROJECT_SOURCE_DIR}/docs/workbench.png ${PROJECT_SOURCE_DIR}/docs/validator.md
   DESTINATION ${CMAKE_INSTALL_DOCDIR}
 )
-install(FILES ${PROJECT_SOURCE_DIR}/docs/installed-README.md DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME README.md)
+install(FILES ${PROJECT_SOURCE_DIR}/docs/installed-README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}
+  RENAME README.md)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/panel_template DESTINATION ${CMAKE_INSTALL_DOCDIR}
   PATTERN build EXCLUDE)
 install(DIRECTORY ${PROJECT_BINARY_DIR}/docs/api/html DESTINATION ${CMAKE_INSTALL_DOCDIR}/api OPTIONAL)
