@@ -4,12 +4,12 @@
 # toolchain: the SDK's toolchains/i686-w64-mingw32.cmake for the shipping DLL, or
 # toolchains/x86_64-w64-mingw32.cmake for tests under Wine), OrvoPanelSDKConfig.cmake includes this file
 # instead of the imported targets. It defines the same names, built with the author's compiler from
-# <prefix>/share/orvo-panel-sdk/src: orvo::string, orvo::platform, orvo::script_helper, orvo::host_records
-# and, when GoogleTest is found or its Debian source is in /usr/src/googletest, orvo::panel_testing with
-# GTest::gtest and GTest::gtest_main. There is no Windows host emulator: orvo::panel_host is not defined.
-# It reads ORVO_SDK_SOURCE_DIR, ORVO_SDK_SOURCE_NAME (where the package installs the sources) and
-# ORVO_SDK_INCLUDE_DIR, which the package config sets, and writes
-# nothing outside the author's build folder.
+# <prefix>/share/orvo-panel-sdk/src: orvo::string, orvo::platform, orvo::script_helper, orvo::host_contract
+# (also named orvo::host_records) and, when GoogleTest is found or its Debian source is in
+# /usr/src/googletest, orvo::panel_testing with GTest::gtest and GTest::gtest_main. It reads
+# ORVO_SDK_SOURCE_DIR, ORVO_SDK_SOURCE_NAME (where the package installs the sources) and
+# ORVO_SDK_INCLUDE_DIR, which the package config sets, and writes nothing outside the author's build
+# folder.
 include_guard(GLOBAL)
 
 set(_orvo_src ${ORVO_SDK_SOURCE_DIR})
@@ -32,7 +32,7 @@ function(_orvo_sdk_library name alias)
   target_include_directories(${name} PUBLIC ${ORVO_SDK_INCLUDE_DIR})
   # The private headers (the command-text buffer, the debug output) sit beside their sources.
   target_include_directories(${name} PRIVATE ${_orvo_src}/string ${_orvo_src}/script_helper
-                                             ${_orvo_src}/platform ${_orvo_src}/panel_testing)
+                                             ${_orvo_src}/platform ${_orvo_src}/host_contract)
   target_compile_features(${name} PUBLIC cxx_std_17)
   set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   # Wherever the package was unpacked, what is compiled names the sources where the package installs
@@ -49,13 +49,12 @@ _orvo_sdk_sources(helper_sources script_helper)
 _orvo_sdk_library(orvo_script_helper orvo::script_helper ${helper_sources})
 target_link_libraries(orvo_script_helper PUBLIC orvo_string PRIVATE orvo_platform)
 
-# The kit's host side needs no GoogleTest; the fake host and the tested panel do.
+# The host contract needs no GoogleTest; the kit does.
+_orvo_sdk_sources(contract_sources host_contract)
+_orvo_sdk_library(orvo_host_contract orvo::host_contract ${contract_sources})
+target_link_libraries(orvo_host_contract PUBLIC orvo_script_helper)
+add_library(orvo::host_records ALIAS orvo_host_contract)
 _orvo_sdk_sources(kit_sources panel_testing)
-set(kit_gtest_sources ${kit_sources})
-list(FILTER kit_gtest_sources INCLUDE REGEX "/(recording_host|tested_panel)\\.cpp$")
-list(FILTER kit_sources EXCLUDE REGEX "/(recording_host|tested_panel)\\.cpp$")
-_orvo_sdk_library(orvo_host_records orvo::host_records ${kit_sources})
-target_link_libraries(orvo_host_records PUBLIC orvo_script_helper)
 
 if(NOT TARGET GTest::gtest)
   find_package(GTest QUIET)
@@ -71,7 +70,7 @@ if(NOT TARGET GTest::gtest AND EXISTS ${ORVO_GTEST_SOURCE_DIR}/CMakeLists.txt)
   endif()
 endif()
 if(TARGET GTest::gtest)
-  _orvo_sdk_library(orvo_panel_testing orvo::panel_testing ${kit_gtest_sources})
-  target_link_libraries(orvo_panel_testing PUBLIC orvo_script_helper orvo_host_records GTest::gtest)
+  _orvo_sdk_library(orvo_panel_testing orvo::panel_testing ${kit_sources})
+  target_link_libraries(orvo_panel_testing PUBLIC orvo_script_helper orvo_host_contract GTest::gtest)
 endif()
 unset(_orvo_src)

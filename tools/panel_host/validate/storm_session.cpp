@@ -21,17 +21,27 @@
 #include "script_session.h"
 #include "transcript.h"
 
-// Listens to the host log: keeps the first ERROR with its rule and the step it came in, and every ERROR
-// for the raw scripts.
+// Listens to the host log: keeps the first ERROR with its rule and the step it came in, every ERROR for
+// the raw scripts, and the first note of each named rule (a command that will not do what it meant).
 class ErrorWatch final : public HostLog {
 public:
     std::string firstError;
     std::string firstErrorWhere;
     std::vector<std::string> errors;
+    std::vector<std::string> notes;
 
     void write(const LogEntry& entry) override {
         if (entry.tag == LogTag::Step) {
             step_.assign(entry.where.data(), entry.where.size());
+        } else if (entry.tag == LogTag::Note && entry.fault != Fault::None) {
+            const std::string rule = faultName(entry.fault);
+            bool known = false;
+            for (const std::string& note : notes) {
+                known = known || note.compare(0, rule.size() + 1, rule + ":") == 0;
+            }
+            if (!known) {
+                notes.push_back(rule + ": " + std::string(entry.text) + " (" + step_ + ")");
+            }
         } else if (entry.tag == LogTag::Error) {
             // The rule's name first: a shrunk storm must break the same rule, whatever the texts.
             errors.push_back(std::string(faultName(entry.fault)) + ": " + std::string(entry.text));
@@ -91,6 +101,10 @@ StormSession::StormSession(const CheckContext& context, bool keepText, int trail
 
 StormSession::~StormSession() {
     runner_.reset();
+}
+
+const std::vector<std::string>& StormSession::notes() const {
+    return watch_->notes;
 }
 
 const std::string& StormSession::firstError() const {

@@ -42,6 +42,8 @@ public:
     bool finish();
 
     bool broken() const { return !firstError().empty(); }
+    // The first note of each named rule the host wrote, "<rule>: <words> (<step>)": not failures.
+    const std::vector<std::string>& notes() const;
     const std::string& firstError() const;
     const std::string& firstErrorWhere() const;
     // The steps played so far, as scenario lines.
