@@ -149,6 +149,7 @@ toolchains="$(dirname "${sdk_cmake:-/none/x}")/toolchains"
 # windows_build FOLDER TOOLCHAIN BUILD_TYPE: the installed template copied to FOLDER and built there.
 windows_build() {
   rm -rf "$1"
+  mkdir -p "$(dirname "$1")"
   cp -r "$docdir/panel_template" "$1"
   cmake -S "$1" -B "$1/build" --toolchain "$toolchains/$2.cmake" -DCMAKE_BUILD_TYPE="$3" \
         -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >"$1.log" 2>&1 &&
