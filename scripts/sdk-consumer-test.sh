@@ -29,7 +29,7 @@ for header in "$stage"/include/orvo/*.h; do
 done
 
 echo "== the author's documents are installed"
-for doc in panel-authors.md panel_host.md workbench.md validator.md; do
+for doc in README.md panel-authors.md panel_host.md workbench.md validator.md; do
   [ -f "$stage/share/doc/orvo-panel-sdk/$doc" ] || { echo "share/doc/orvo-panel-sdk/$doc is not installed" >&2; exit 1; }
 done
 
