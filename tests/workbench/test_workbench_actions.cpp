@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -107,7 +108,11 @@ TEST(WorkbenchActions, EachActionIsOneStepAndTheSessionReplaysGreen) {
         EXPECT_NE(bench.workbench.scenario().find("\n" + c.line), std::string::npos) << c.body;
     }
     // A list other than the first is named in the line; the first goes unnamed.
-    Runner& runner = bench.workbench.runner();
+    Site site = testSite();
+    std::ostringstream out;
+    Transcript transcript(out);
+    Runner runner(site, PANEL_HOST_TEST_PANEL, transcript);
+    runner.run(*parseStep("start", "t", 1));
     const Panels& panels = runner.panels();
     EXPECT_EQ(actionLine(R"({"action":"select","control":"Other","row":1})", panels, runner.timers(), "b"),
               "select Other 1");
@@ -123,9 +128,7 @@ TEST(WorkbenchActions, EachActionIsOneStepAndTheSessionReplaysGreen) {
         played += step.isExpect() ? 0 : 1;
     }
     EXPECT_EQ(played, 1 + std::size(cases));  // start, then one step an action
-    Site site = testSite();
-    std::ostringstream out;
-    Transcript transcript(out);
+    out.str("");
     Runner replay(site, PANEL_HOST_TEST_PANEL, transcript);
     for (const Step& step : steps) {
         replay.run(step);
@@ -221,33 +224,44 @@ TEST(EventStream, KeepsTheNewestLinesAndDrawingAndSendsThemAtOneGo) {
     EXPECT_FALSE(events.read(position, std::chrono::milliseconds(0), out));
 }
 
-TEST(LibraryWatch, TakesABuildOnlyOnceItHasStoppedChanging) {
+TEST(LibraryWatch, TakesOnlyAWholeLibraryOnceItHasStoppedChangingAndSaysOnceWhyNot) {
+    std::ifstream built(PANEL_HOST_TEST_PANEL, std::ios::binary);
+    std::string library((std::istreambuf_iterator<char>(built)), std::istreambuf_iterator<char>());
+    ASSERT_GT(library.size(), 20000u);
     std::string path = ::testing::TempDir() + "workbench_watch.so";
-    auto write = [&](const std::string& text) { std::ofstream(path, std::ios::binary) << text; };
-    write("build 1");
-    LibraryWatch watch(path);
+    auto write = [&](const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; };
+    write(library);
+    // No settle or give-up window: one steady poll settles the file.
+    LibraryWatch watch(path, std::chrono::milliseconds(0), std::chrono::milliseconds(0));
     struct Poll {
-        const char* change;  // written before the poll; nullptr: nothing
+        std::optional<std::string> change;  // written before the poll
         bool taken;
+        const char* problem;  // in the verdict; "" for none
     };
     const Poll polls[] = {
-        {nullptr, false},          // the build it started with
-        {"build 2, half", false},  // still being written
-        {"build 2", false},        // still changing
-        {nullptr, true},           // steady: taken
-        {nullptr, false},          // taken once
-        {"", false},               // emptied for a rewrite
-        {"build 3", false},
-        {nullptr, true},
+        {std::nullopt, false, ""},                   // the build it started with
+        {library.substr(0, 20000), false, ""},       // still being written
+        {std::nullopt, false, "it is cut short: 20000 bytes"},  // settled, and not whole
+        {std::nullopt, false, ""},                   // said once
+        {"", false, ""},                             // the linker empties it
+        {std::nullopt, false, "it is empty"},
+        {"not a library", false, ""},
+        {std::nullopt, false, "it is not a shared library"},
+        {library, false, ""},
+        {std::nullopt, true, ""},                    // whole and steady: taken
+        {std::nullopt, false, ""},                   // taken once
     };
     int at = 0;
     for (const Poll& poll : polls) {
-        if (poll.change != nullptr) {
-            write(poll.change);
+        if (poll.change) {
+            write(*poll.change);
             std::filesystem::last_write_time(
                 path, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(++at));
         }
-        EXPECT_EQ(watch.settled(), poll.taken) << "poll " << &poll - polls;
+        LibraryWatch::Verdict verdict = watch.poll();
+        EXPECT_EQ(verdict.ready, poll.taken) << "poll " << &poll - polls;
+        EXPECT_EQ(verdict.problem.empty(), *poll.problem == '\0') << "poll " << &poll - polls;
+        EXPECT_NE(verdict.problem.find(poll.problem), std::string::npos) << verdict.problem;
     }
     std::filesystem::remove(path);
 }

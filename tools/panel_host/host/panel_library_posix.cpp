@@ -1,11 +1,17 @@
 #include <dlfcn.h>
 
 #include "input_error.h"
+#include "library_file.h"
 #include "panel_library.h"
 
 std::unique_ptr<PanelLibrary> PanelLibrary::open(const std::string& path) {
     // A bare file name would make the loader search the system's directories, not the one named.
     std::string where = path.find('/') == std::string::npos ? "./" + path : path;
+    // The loader would map a file cut short beyond its end, and the first touch would end the process.
+    std::string problem = libraryFileProblem(where);
+    if (!problem.empty()) {
+        throw InputError(path + ": cannot load the panel library: " + problem);
+    }
     void* handle = ::dlopen(where.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* why = ::dlerror();
