@@ -324,11 +324,13 @@ int serveWorkbench(const std::string& library, const Site& site, const std::vect
         bench.idle();
     };
     server.serveUntil([] { return stopRequested.load(); }, idle);
+    // The run's end is waited for; a second Ctrl-C ends the wait.
+    stopRequested = false;
+    int status = bench.finish();
     std::signal(SIGINT, previousInt);
     std::signal(SIGTERM, previousTerm);
     // SIGPIPE stays ignored: the build's process may be gone when the run's end is sent to it.
     (void)previousPipe;
-    int status = bench.finish();
     std::cout.flush();
     return status;
 }
