@@ -20,6 +20,7 @@
 #include "library_watch.h"
 #include "scenario.h"
 #include "site.h"
+#include "text.h"
 #include "workbench.h"
 #include "workbench_server.h"
 
@@ -135,6 +136,93 @@ TEST(WorkbenchActions, EachActionIsOneStepAndTheSessionReplaysGreen) {
     }
     replay.finish();
     EXPECT_EQ(replay.exitCode(), 0) << saved << out.str();
+}
+
+// The author's broken builds, one after another under --watch: each runs in a process of its own, so
+// the workbench outlives it, says what happened at which step, keeps the whole session (also in its
+// file) and never calls a replay that stopped early the same; a good build takes the session up again.
+TEST(WorkbenchBrokenBuilds, CrashHangCutShortAndGoodAgainKeepTheSession) {
+    std::filesystem::path scratch = std::filesystem::path(::testing::TempDir()) / "workbench_broken";
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directories(scratch);
+    std::string library = (scratch / "Variant.so").string();
+    auto variant = [](const std::string& name) {
+        return std::string(WORKBENCH_VARIANT_DIR) + "/workbench_variant_" + name + ".so";
+    };
+    auto build = [&](const std::string& name) {
+        std::filesystem::copy_file(variant(name), library, std::filesystem::copy_options::overwrite_existing);
+    };
+    build("before");
+    Site site = parseSite(R"({ "layouts": "" })", "site.json", WORKBENCH_TEST_DIR);
+    std::ostringstream out;
+    EventStream events;
+    BenchOptions options;
+    options.watch = true;
+    options.stepLimit = 1;
+    options.sessionFile = (scratch / "session.scenario").string();
+    Workbench bench(library, site, events, out, options);
+    bench.ready();
+    ASSERT_EQ(bench.act(R"({"action":"press","control":"Mark"})").status, 200);
+    ASSERT_EQ(bench.act(R"({"action":"select","row":1})").status, 200);
+    // The session's steps, without what each build sent for them.
+    auto steps = [](const std::string& text) {
+        std::string out;
+        for (const std::string& line : linesOf(text)) {
+            out += line.rfind("expect", 0) == 0 || line.rfind("#", 0) == 0 ? "" : line + "\n";
+        }
+        return out;
+    };
+    const std::string session = steps(bench.scenario());
+
+    struct Rebuild {
+        const char* build;    // "cut" for the good build's first 20000 bytes
+        const char* says;     // on the terminal
+        const char* stopped;  // in the comparison; "" when it plays through
+        int takeBack;         // the build offered to take back; 0 for none
+    };
+    const Rebuild rebuilds[] = {
+        {"crash", "build 2 crashed at step 2 `press Mark`: the script crashed (SIGSEGV)", "crashed", 1},
+        {"hang", "build 3 hung at step 2 `press Mark`: the script did not finish within the step limit of 1 s",
+         "hung", 1},
+        {"cut", "not loaded: ", "", 0},
+        {"after", "build 4 replayed 3 of 3 steps; 1 of them differ", "", 0},
+    };
+    for (const Rebuild& rebuild : rebuilds) {
+        if (std::string(rebuild.build) == "cut") {
+            std::ifstream whole(variant("before"), std::ios::binary);
+            std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+            std::ofstream(library, std::ios::binary | std::ios::trunc) << bytes.substr(0, 20000);
+        } else {
+            build(rebuild.build);
+        }
+        out.str("");
+        bench.reload();
+        nlohmann::json state = nlohmann::json::parse(bench.state());
+        nlohmann::json compare = nlohmann::json::parse(bench.compare());
+        EXPECT_NE(out.str().find(rebuild.says), std::string::npos) << rebuild.build << ":\n" << out.str();
+        EXPECT_EQ(steps(bench.scenario()), session) << rebuild.build << ": the session is kept whole";
+        bench.idle();
+        std::ifstream saved(options.sessionFile);
+        EXPECT_EQ(steps(std::string(std::istreambuf_iterator<char>(saved), std::istreambuf_iterator<char>())),
+                  session)
+            << rebuild.build << ": and so is its file";
+        if (*rebuild.stopped != '\0') {
+            EXPECT_EQ(compare["same"], false) << rebuild.build;
+            EXPECT_EQ(compare["replayed"], 1) << rebuild.build;  // the start, then the step that failed
+            EXPECT_NE(state["failure"].get<std::string>().find(rebuild.stopped), std::string::npos);
+            EXPECT_EQ(state["goodBuild"], rebuild.takeBack);
+            EXPECT_EQ(bench.act(R"({"action":"select","row":1})").status, 409) << "no build runs";
+            ASSERT_EQ(bench.takeBack().status, 200);
+            EXPECT_EQ(nlohmann::json::parse(bench.state())["failure"], "") << "build 1 runs the session again";
+            EXPECT_EQ(steps(bench.scenario()), session);
+        } else if (std::string(rebuild.build) == "cut") {
+            EXPECT_NE(state["buildProblem"].get<std::string>().find("cut short"), std::string::npos);
+        } else {
+            EXPECT_EQ(compare["differences"][0]["step"], "press Mark") << compare.dump();
+            EXPECT_EQ(state["failure"], "");
+        }
+    }
+    std::filesystem::remove_all(scratch);
 }
 
 TEST(WorkbenchServer, RefusesAPortInUseAndAnswersOnlyItsOwnNamesJsonPostsAndSmallBodies) {

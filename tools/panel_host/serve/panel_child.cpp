@@ -1,8 +1,10 @@
 #include "panel_child.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #ifdef __linux__
@@ -12,6 +14,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <iostream>
 
@@ -20,9 +23,6 @@
 #include "text.h"
 
 namespace {
-
-constexpr int kRequestFd = 3;
-constexpr int kAnswerFd = 4;
 
 bool writeAll(int fd, const std::string& text) {
     size_t at = 0;
@@ -66,26 +66,56 @@ std::string guardMessage(const std::string& errorText) {
     return "";
 }
 
-// Puts the pipes on fixed descriptors and closes everything else the server had open (its listening
-// socket, the pages' connections, other builds' pipes), so nothing of the server lives on in the child.
-void keepOnly(int requests, int answers) {
-    int high = ::fcntl(requests, F_DUPFD, 100);
-    int highAnswers = ::fcntl(answers, F_DUPFD, 100);
-    ::dup2(high, kRequestFd);
-    ::dup2(highAnswers, kAnswerFd);
-    if (::close_range(kAnswerFd + 1, ~0U, 0) != 0) {
-        long most = ::sysconf(_SC_OPEN_MAX);
-        for (int fd = kAnswerFd + 1; fd < (most > 0 ? most : 1024); ++fd) {
-            ::close(fd);
+// The descriptors open in this process.
+std::vector<int> openDescriptors() {
+    std::vector<int> fds;
+    if (DIR* dir = ::opendir("/proc/self/fd")) {
+        while (dirent* entry = ::readdir(dir)) {
+            if (entry->d_name[0] != '.') {
+                fds.push_back(std::atoi(entry->d_name));
+            }
         }
+        ::closedir(dir);
+        return fds;
+    }
+    for (int fd = 0; fd < 1024; ++fd) {
+        if (::fcntl(fd, F_GETFD) != -1) {
+            fds.push_back(fd);
+        }
+    }
+    return fds;
+}
+
+// In the child: sends standard error to `errors`, and closes
+// everything else the server had open (its listening socket, the pages' connections, other builds'
+// pipes), so nothing of the server lives on in the child. A copy of standard error the call guard took
+// in the server (its report goes there) is pointed at `errors` too and kept.
+void keepOnly(int requests, int answers, int errors) {
+    struct stat original {};
+    bool hasError = ::fstat(STDERR_FILENO, &original) == 0;
+    for (int fd : openDescriptors()) {
+        struct stat file {};
+        if (fd <= STDERR_FILENO || fd == requests || fd == answers || fd == errors) {
+            continue;
+        }
+        if (hasError && errors >= 0 && ::fstat(fd, &file) == 0 && file.st_dev == original.st_dev &&
+            file.st_ino == original.st_ino) {
+            ::dup2(errors, fd);
+            continue;
+        }
+        ::close(fd);
+    }
+    if (errors >= 0) {
+        ::dup2(errors, STDERR_FILENO);
+        ::close(errors);
     }
 }
 
 // The child's side: answers requests until the server closes the pipe.
 [[noreturn]] void serveChild(const Site& site, const std::string& library,
-                             const std::function<int(Runner&)>& finish) {
-    auto send = [](const nlohmann::json& message) {
-        if (!writeAll(kAnswerFd, jsonText(message) + "\n")) {
+                             const std::function<int(Runner&)>& finish, int requests, int answers) {
+    auto send = [answers](const nlohmann::json& message) {
+        if (!writeAll(answers, jsonText(message) + "\n")) {
             ::_exit(0);  // the server is gone
         }
     };
@@ -105,7 +135,7 @@ void keepOnly(int requests, int answers) {
     for (;;) {
         size_t end = buffer.find('\n');
         if (end == std::string::npos) {
-            ssize_t got = ::read(kRequestFd, chunk, sizeof chunk);
+            ssize_t got = ::read(requests, chunk, sizeof chunk);
             if (got < 0 && errno == EINTR) {
                 continue;
             }
@@ -176,11 +206,8 @@ PanelChild::PanelChild(const Site& site, const std::string& library, Options opt
         ::signal(SIGPIPE, SIG_DFL);
         int devNull = ::open("/dev/null", O_RDONLY);
         ::dup2(devNull, STDIN_FILENO);
-        if (errors_ >= 0) {
-            ::dup2(errors_, STDERR_FILENO);
-        }
-        keepOnly(requests[0], answers[1]);
-        serveChild(site, library, options_.finish);
+        keepOnly(requests[0], answers[1], errors_);
+        serveChild(site, library, options_.finish, requests[0], answers[1]);
     }
     ::close(requests[0]);
     ::close(answers[1]);

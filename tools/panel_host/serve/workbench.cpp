@@ -138,7 +138,8 @@ void Workbench::take(const PanelChild::Answer& answer) {
     if (answer.reply.contains("state")) {
         drawing_ = answer.reply["state"];
     }
-    if (unsaved_ && std::chrono::steady_clock::now() - savedAt_ > std::chrono::milliseconds(200)) {
+    // A replay's session is saved once it has gone through, never half-way.
+    if (unsaved_ && !replaying_ && std::chrono::steady_clock::now() - savedAt_ > std::chrono::milliseconds(200)) {
         saveSession();
     }
     if (answer.reply.contains("refused")) {
@@ -240,9 +241,11 @@ Workbench::Reply Workbench::takeBack() {
         publishState();
         return {500, failure_};
     }
+    ScenarioRecord whole = record_;
     record_ = ScenarioRecord();
     actions_ = 0;
     size_t played = replay(steps, nullptr);
+    keepWholeSession(whole);
     compare_ = nullptr;
     say("text", "panel_host: build " + std::to_string(loadedBuild_) + " played " + std::to_string(played) +
                     " of the session's " + std::to_string(steps.size()) + " steps");
@@ -272,6 +275,7 @@ size_t Workbench::replay(const std::vector<Step>& steps, std::unique_ptr<PanelCh
     std::string stopped;
     std::vector<std::string> newLines;
     size_t played = 0;
+    replaying_ = true;
     for (const Step& step : steps) {
         std::string name = "step " + std::to_string(played + 1) + " `" + step.source + "`";
         nlohmann::json request = {{"op", "step"}, {"line", step.source}, {"file", step.file}, {"at", step.line}};
@@ -322,6 +326,7 @@ size_t Workbench::replay(const std::vector<Step>& steps, std::unique_ptr<PanelCh
         }
         ++played;
     }
+    replaying_ = false;
     if (old) {
         old->ask({{"op", "finish"}}, [](const std::string&, const std::string&) {});
     }
@@ -349,6 +354,24 @@ size_t Workbench::replay(const std::vector<Step>& steps, std::unique_ptr<PanelCh
         compare_["newLines"] = newLines0;
     }
     return played;
+}
+
+bool Workbench::keepWholeSession(const ScenarioRecord& whole) {
+    if (compare_.is_null() || !compare_.contains("stopped")) {
+        return false;
+    }
+    // The session stays as the operator made it, to be taken up on a build that plays it through; a
+    // build left half-way through it would make a session that is neither the old one nor its own.
+    record_ = whole;
+    unsaved_ = true;
+    if (child_) {
+        askLive({{"op", "finish"}}, "the end of build " + std::to_string(loadedBuild_));
+        child_.reset();
+        failure_ = "build " + std::to_string(loadedBuild_) + " stopped the replay: " +
+                   compare_["stopped"].get<std::string>();
+        drawing_["running"] = false;
+    }
+    return true;
 }
 
 void Workbench::reload() {
@@ -393,10 +416,11 @@ void Workbench::reload() {
     failure_.clear();
     loaded_ = copy;
     loadedBuild_ = build_;
+    ScenarioRecord whole = record_;
     record_ = ScenarioRecord();
     actions_ = 0;
     size_t played = replay(steps, std::move(old));
-    if (child_) {
+    if (!keepWholeSession(whole)) {
         good_ = loaded_;
         goodBuild_ = loadedBuild_;
     }
@@ -423,7 +447,7 @@ void Workbench::notLoaded(const std::string& why) {
 }
 
 void Workbench::idle() {
-    if (unsaved_) {
+    if (unsaved_ && !replaying_) {
         saveSession();
     }
 }

@@ -102,6 +102,9 @@ private:
     // Plays `steps` on the live build and, beside it, on `old`; sets compare_ and returns the steps played.
     size_t replay(const std::vector<Step>& steps, std::unique_ptr<PanelChild> old);
     std::vector<Step> sessionSteps() const;
+    // After a replay that stopped early: the session goes back to `whole` and the build that stopped
+    // it is ended. False when the replay went through.
+    bool keepWholeSession(const ScenarioRecord& whole);
     // One line for the terminal and the pages that the host log does not write (a refusal, a rebuild).
     void say(const std::string& kind, const std::string& line);
     void pageLine(const std::string& kind, const std::string& line);
@@ -133,6 +136,7 @@ private:
     nlohmann::json compare_;
     std::string session_;  // tells one run of the server from the next
     bool unsaved_ = false;
+    bool replaying_ = false;
     std::chrono::steady_clock::time_point savedAt_{};
     // While a rebuild plays the session: the lines the live build writes for the current step.
     std::vector<std::string>* capture_ = nullptr;
