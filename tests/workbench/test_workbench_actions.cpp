@@ -308,6 +308,15 @@ TEST(EventStream, KeepsTheNewestLinesAndDrawingAndSendsThemAtOneGo) {
     events.clear();
     ASSERT_TRUE(events.read(position, std::chrono::milliseconds(0), out));
     EXPECT_EQ(out, "event: clear\ndata: {}\n\n");
+    // One page more than kMaxReaders ends the oldest page's stream, and only that one.
+    std::vector<uint64_t> readers;
+    for (size_t i = 0; i <= EventStream::kMaxReaders; ++i) {
+        readers.push_back(events.attach());
+    }
+    uint64_t at = 0;
+    EXPECT_FALSE(events.read(readers.front(), at, std::chrono::milliseconds(0), out));
+    EXPECT_TRUE(events.read(readers[1], at, std::chrono::milliseconds(0), out));
+    events.detach(readers.front());
     events.close();
     EXPECT_FALSE(events.read(position, std::chrono::milliseconds(0), out));
 }
