@@ -308,6 +308,8 @@ def main():
         return SKIPPED
 
     with tempfile.TemporaryDirectory() as scratch:
+        # The sessions the workbenches save go to the scratch folder, not the user's own.
+        os.environ["XDG_STATE_HOME"] = os.path.join(scratch, "state-of-the-other-stories")
         bench = workbench_driver.Workbench(args.panel_host, args.library, args.site)
         try:
             page = workbench_driver.Page(bench.url, os.path.join(scratch, "profile"))
