@@ -182,7 +182,8 @@ TEST(WorkbenchBrokenBuilds, CrashHangCutShortAndGoodAgainKeepTheSession) {
     };
     const Rebuild rebuilds[] = {
         {"crash", "build 2 crashed at step 2 `press Mark`: the script crashed (SIGSEGV)", "crashed", 1},
-        {"hang", "build 3 hung at step 2 `press Mark`: the script did not finish within the step limit of 1 s",
+        {"hang",
+         "build 3 hung at step 2 `press Mark`: the script did not finish within the step limit of 1 s",
          "hung", 1},
         {"cut", "not loaded: ", "", 0},
         {"after", "build 4 replayed 3 of 3 steps; 1 of them differ", "", 0},
@@ -213,7 +214,8 @@ TEST(WorkbenchBrokenBuilds, CrashHangCutShortAndGoodAgainKeepTheSession) {
             EXPECT_EQ(state["goodBuild"], rebuild.takeBack);
             EXPECT_EQ(bench.act(R"({"action":"select","row":1})").status, 409) << "no build runs";
             ASSERT_EQ(bench.takeBack().status, 200);
-            EXPECT_EQ(nlohmann::json::parse(bench.state())["failure"], "") << "build 1 runs the session again";
+            EXPECT_EQ(nlohmann::json::parse(bench.state())["failure"], "")
+                << "build 1 runs the session again";
             EXPECT_EQ(steps(bench.scenario()), session);
         } else if (std::string(rebuild.build) == "cut") {
             EXPECT_NE(state["buildProblem"].get<std::string>().find("cut short"), std::string::npos);
@@ -222,6 +224,18 @@ TEST(WorkbenchBrokenBuilds, CrashHangCutShortAndGoodAgainKeepTheSession) {
             EXPECT_EQ(state["failure"], "");
         }
     }
+    // A crash by a click, on a build that played the session through, is named by the click's step.
+    ASSERT_EQ(bench.newSession().status, 200);
+    build("crash");
+    bench.reload();
+    out.str("");
+    Workbench::Reply crashed = bench.act(R"({"action":"press","control":"Mark"})");
+    EXPECT_EQ(crashed.status, 500);
+    EXPECT_NE(crashed.body.find("build 5 crashed at browser:1 `press Mark`: the script crashed (SIGSEGV)"),
+              std::string::npos)
+        << crashed.body;
+    EXPECT_EQ(bench.takeBack().status, 200);
+    EXPECT_EQ(steps(bench.scenario()), "\nstart\n");
     std::filesystem::remove_all(scratch);
 }
 
@@ -336,17 +350,17 @@ TEST(LibraryWatch, TakesOnlyAWholeLibraryOnceItHasStoppedChangingAndSaysOnceWhyN
         const char* problem;  // in the verdict; "" for none
     };
     const Poll polls[] = {
-        {std::nullopt, false, ""},                   // the build it started with
-        {library.substr(0, 20000), false, ""},       // still being written
+        {std::nullopt, false, ""},                              // the build it started with
+        {library.substr(0, 20000), false, ""},                  // still being written
         {std::nullopt, false, "it is cut short: 20000 bytes"},  // settled, and not whole
-        {std::nullopt, false, ""},                   // said once
-        {"", false, ""},                             // the linker empties it
+        {std::nullopt, false, ""},                              // said once
+        {"", false, ""},                                        // the linker empties it
         {std::nullopt, false, "it is empty"},
         {"not a library", false, ""},
         {std::nullopt, false, "it is not a shared library"},
         {library, false, ""},
-        {std::nullopt, true, ""},                    // whole and steady: taken
-        {std::nullopt, false, ""},                   // taken once
+        {std::nullopt, true, ""},   // whole and steady: taken
+        {std::nullopt, false, ""},  // taken once
     };
     int at = 0;
     for (const Poll& poll : polls) {

@@ -26,8 +26,8 @@ std::string check(std::ifstream& in, uint64_t size) {
     if (header.e_type != ET_DYN) {
         return "it is not a shared library (ELF type " + std::to_string(header.e_type) + ")";
     }
-    uint64_t needed = std::max<uint64_t>(sizeof header, header.e_phoff + uint64_t{header.e_phnum} *
-                                                                              header.e_phentsize);
+    uint64_t needed =
+        std::max<uint64_t>(sizeof header, header.e_phoff + uint64_t{header.e_phnum} * header.e_phentsize);
     if (header.e_shoff != 0) {
         needed = std::max<uint64_t>(needed, header.e_shoff + uint64_t{header.e_shnum} * header.e_shentsize);
     }

@@ -64,12 +64,12 @@ bool EventStream::read(uint64_t& position, std::chrono::milliseconds wait, std::
     return read(0, position, wait, out);
 }
 
-bool EventStream::read(uint64_t reader, uint64_t& position, std::chrono::milliseconds wait, std::string& out) {
+bool EventStream::read(uint64_t reader, uint64_t& position, std::chrono::milliseconds wait,
+                       std::string& out) {
     std::unique_lock<std::mutex> lock(mutex_);
     // Lines wait for the drawing that ends their step, so a page never draws half a step.
     auto ended = [&] { return closed_ || ended_.count(reader) != 0; };
-    arrived_.wait_for(lock, wait,
-                      [&] { return ended() || position < std::max(stateNumber_, clearNumber_); });
+    arrived_.wait_for(lock, wait, [&] { return ended() || position < std::max(stateNumber_, clearNumber_); });
     if (ended()) {
         return false;
     }

@@ -2,7 +2,8 @@
 
 #include "library_file.h"
 
-LibraryWatch::LibraryWatch(std::string path, std::chrono::milliseconds settle, std::chrono::milliseconds giveUp)
+LibraryWatch::LibraryWatch(std::string path, std::chrono::milliseconds settle,
+                           std::chrono::milliseconds giveUp)
     : path_(std::move(path)), settle_(settle), giveUp_(giveUp) {
     taken_ = stampNow();
     previous_ = taken_;

@@ -25,8 +25,8 @@
 class PanelChild {
 public:
     struct Options {
-        double stepLimit = 10;              // seconds an answer may take before the child is killed
-        std::function<bool()> stopping;     // asked while waiting: true ends the wait (Ctrl-C)
+        double stepLimit = 10;               // seconds an answer may take before the child is killed
+        std::function<bool()> stopping;      // asked while waiting: true ends the wait (Ctrl-C)
         std::function<int(Runner&)> finish;  // the end of the run, in the child: its exit status
     };
 
@@ -55,9 +55,9 @@ private:
 
     Options options_;
     pid_t pid_ = -1;
-    int requests_ = -1;  // the server writes here
-    int answers_ = -1;   // and reads here
-    int errors_ = -1;    // the child's standard error, a scratch file
+    int requests_ = -1;    // the server writes here
+    int answers_ = -1;     // and reads here
+    int errors_ = -1;      // the child's standard error, a scratch file
     std::string pending_;  // answer text read past the last whole line
     nlohmann::json drawing_;
 };

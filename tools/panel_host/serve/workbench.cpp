@@ -96,6 +96,14 @@ std::unique_ptr<PanelChild> Workbench::openChild(const std::string& library) {
 }
 
 void Workbench::entry(const std::string& kind, const std::string& text) {
+    if (kind == "step") {
+        // "== browser:3  press Select": the step a crash or a hang is then named by.
+        size_t gap = text.find("  ");
+        std::string line = linesOf(text).empty() ? text : linesOf(text).front();
+        playing_ = gap == std::string::npos || line.size() < 3
+                       ? line
+                       : line.substr(3, gap - 3) + " `" + line.substr(std::min(line.size(), gap + 2)) + "`";
+    }
     out_ << text << std::flush;
     for (const std::string& line : linesOf(text)) {
         pageLine(kind, line);
@@ -118,11 +126,13 @@ PanelChild::Answer Workbench::askLive(const nlohmann::json& request, const std::
     if (!child_) {
         return PanelChild::Answer{false, nullptr, failure_, false};
     }
+    playing_.clear();
     PanelChild::Answer answer =
         child_->ask(request, [this](const std::string& kind, const std::string& text) { entry(kind, text); });
     if (!answer.answered) {
+        std::string where = !step.empty() ? step : !playing_.empty() ? playing_ : "the step asked for";
         failure_ = "build " + std::to_string(loadedBuild_) + (answer.hung ? " hung" : " crashed") + " at " +
-                   step + ": " + answer.failure;
+                   where + ": " + answer.failure;
         say("ERROR", "panel_host: " + failure_);
         child_.reset();
         drawing_["running"] = false;
@@ -139,7 +149,8 @@ void Workbench::take(const PanelChild::Answer& answer) {
         drawing_ = answer.reply["state"];
     }
     // A replay's session is saved once it has gone through, never half-way.
-    if (unsaved_ && !replaying_ && std::chrono::steady_clock::now() - savedAt_ > std::chrono::milliseconds(200)) {
+    if (unsaved_ && !replaying_ &&
+        std::chrono::steady_clock::now() - savedAt_ > std::chrono::milliseconds(200)) {
         saveSession();
     }
     if (answer.reply.contains("refused")) {
@@ -171,8 +182,7 @@ Workbench::Reply Workbench::act(const std::string& body) {
                          "); take back build " + std::to_string(goodBuild_) + " or rebuild"};
     }
     Reply reply;
-    std::string step = "the step for browser:" + std::to_string(actions_ + 1);
-    PanelChild::Answer answer = askLive({{"op", "action"}, {"body", body}, {"number", actions_ + 1}}, step);
+    PanelChild::Answer answer = askLive({{"op", "action"}, {"body", body}, {"number", actions_ + 1}}, "");
     if (answer.answered && answer.reply.value("counted", false)) {
         ++actions_;
     }
@@ -278,7 +288,8 @@ size_t Workbench::replay(const std::vector<Step>& steps, std::unique_ptr<PanelCh
     replaying_ = true;
     for (const Step& step : steps) {
         std::string name = "step " + std::to_string(played + 1) + " `" + step.source + "`";
-        nlohmann::json request = {{"op", "step"}, {"line", step.source}, {"file", step.file}, {"at", step.line}};
+        nlohmann::json request = {
+            {"op", "step"}, {"line", step.source}, {"file", step.file}, {"at", step.line}};
         newLines.clear();
         capture_ = &newLines;
         PanelChild::Answer answer = askLive(request, name);
@@ -294,12 +305,11 @@ size_t Workbench::replay(const std::vector<Step>& steps, std::unique_ptr<PanelCh
         capture_ = nullptr;
         if (old) {
             std::vector<std::string> oldLines;
-            PanelChild::Answer before =
-                old->ask(request, [&](const std::string&, const std::string& text) {
-                    for (const std::string& line : linesOf(text)) {
-                        oldLines.push_back(line);
-                    }
-                });
+            PanelChild::Answer before = old->ask(request, [&](const std::string&, const std::string& text) {
+                for (const std::string& line : linesOf(text)) {
+                    oldLines.push_back(line);
+                }
+            });
             if (!before.answered) {
                 oldLines.push_back("panel_host: the old build's process was lost: " + before.failure);
                 old.reset();
@@ -367,8 +377,8 @@ bool Workbench::keepWholeSession(const ScenarioRecord& whole) {
     if (child_) {
         askLive({{"op", "finish"}}, "the end of build " + std::to_string(loadedBuild_));
         child_.reset();
-        failure_ = "build " + std::to_string(loadedBuild_) + " stopped the replay: " +
-                   compare_["stopped"].get<std::string>();
+        failure_ = "build " + std::to_string(loadedBuild_) +
+                   " stopped the replay: " + compare_["stopped"].get<std::string>();
         drawing_["running"] = false;
     }
     return true;

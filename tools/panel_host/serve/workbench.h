@@ -39,9 +39,9 @@
 
 struct BenchOptions {
     bool watch = false;
-    double stepLimit = 10;    // seconds a step may run before its build's process is killed
-    std::string sessionFile;  // where the session is saved as it grows; "" for nowhere
-    std::function<bool()> stopping;     // true once the workbench is ending (a step waits no longer)
+    double stepLimit = 10;               // seconds a step may run before its build's process is killed
+    std::string sessionFile;             // where the session is saved as it grows; "" for nowhere
+    std::function<bool()> stopping;      // true once the workbench is ending (a step waits no longer)
     std::function<int(Runner&)> finish;  // the end of the run, as a scenario run ends: its exit status
 };
 
@@ -95,7 +95,8 @@ public:
 
 private:
     std::unique_ptr<PanelChild> openChild(const std::string& library);
-    // Asks the live build; when its process is lost, says what happened at `step` and drops it.
+    // Asks the live build; when its process is lost, says what happened at `step` (or, for "", at the
+    // step its log last began) and drops it.
     PanelChild::Answer askLive(const nlohmann::json& request, const std::string& step);
     // Records the steps an answer played and takes its drawing; throws InputError when it was refused.
     void take(const PanelChild::Answer& answer);
@@ -138,6 +139,7 @@ private:
     bool unsaved_ = false;
     bool replaying_ = false;
     std::chrono::steady_clock::time_point savedAt_{};
+    std::string playing_;  // the step the live build's log last began, as "browser:3 `press Select`"
     // While a rebuild plays the session: the lines the live build writes for the current step.
     std::vector<std::string>* capture_ = nullptr;
 };

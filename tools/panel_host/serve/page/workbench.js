@@ -153,17 +153,23 @@ function buildList(control, stored) {
 function buildPicker(control) {
   const box = el('label', {'data-control': control.id, 'data-enabled': control.enabled}, control.id + ' ');
   const input = el('input', {type: 'number', 'aria-label': control.id});
-  // A number typed counts when Enter is pressed or the field is left (as by clicking a button, whose
-  // press then follows the pick); a number the panel already shows is not picked again.
+  // A number typed counts when Enter is pressed, the field is left (as by clicking a button, whose press
+  // then follows the pick) or typing pauses; a number the panel already shows is not picked again.
   const commit = () => {
     if (input.value === '' || input.value === input.dataset.sent || !enabledNow(box)) return;
     input.dataset.sent = input.value;
     act({action: 'pick', control: control.id, number: input.value});
   };
+  let typing = null;
   input.addEventListener('keydown', (event) => {
     if (event.key === 'Enter') commit();
   });
   input.addEventListener('change', commit);
+  // A number typed and left alone for a moment counts too, so the buttons it enables are ready.
+  input.addEventListener('input', () => {
+    clearTimeout(typing);
+    typing = setTimeout(commit, 600);
+  });
   box.append(input);
   if (names.length) {
     // The names the site knows, beside the number: choosing one picks its number.
