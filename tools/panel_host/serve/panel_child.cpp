@@ -163,6 +163,8 @@ void keepOnly(int requests, int answers, int errors) {
                 }
             } else if (op == "ready") {
                 played = run->ready();
+            } else if (op == "end") {
+                run->runner().finish();
             } else if (op == "finish") {
                 answer["exit"] = finish ? finish(run->runner()) : (run->runner().finish(), 0);
                 std::cout.flush();
@@ -174,7 +176,7 @@ void keepOnly(int requests, int answers, int errors) {
         } catch (const InputError& error) {
             answer["refused"] = error.what();
         }
-        if (op != "finish") {
+        if (op != "finish" && op != "end") {
             answer["state"] = run->state();
         }
         send(answer);
@@ -257,6 +259,7 @@ PanelChild::Answer PanelChild::lost(bool hung, const std::string& why) {
     pid_ = -1;
     Answer answer;
     answer.hung = hung;
+    answer.stopped = !hung && !why.empty();
     std::string guard = errors_ >= 0 ? guardMessage(readAll(errors_)) : "";
     if (!why.empty()) {
         answer.failure = why;
@@ -273,7 +276,7 @@ PanelChild::Answer PanelChild::lost(bool hung, const std::string& why) {
 
 PanelChild::Answer PanelChild::ask(const nlohmann::json& request, const PanelRun::EntrySink& entry) {
     if (pid_ <= 0) {
-        return Answer{false, nullptr, "the panel's process has ended", false};
+        return Answer{false, nullptr, "the panel's process has ended", false, false};
     }
     if (!request.is_null() && !writeAll(requests_, jsonText(request) + "\n")) {
         return lost(false, "");
@@ -287,7 +290,7 @@ PanelChild::Answer PanelChild::ask(const nlohmann::json& request, const PanelRun
             nlohmann::json message = nlohmann::json::parse(pending_.substr(0, end), nullptr, false);
             pending_.erase(0, end + 1);
             if (message.is_object() && message.contains("done")) {
-                return Answer{true, std::move(message), "", false};
+                return Answer{true, std::move(message), "", false, false};
             }
             if (message.is_object()) {
                 entry(message.value("kind", "text"), message.value("text", ""));

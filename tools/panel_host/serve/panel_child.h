@@ -3,8 +3,9 @@
 //
 // The child holds a PanelRun (the emulated host with the script) and nothing of the server: it closes
 // every descriptor it inherited but its two pipes and ignores Ctrl-C, which is the server's to handle.
-// The server asks one thing at a time as a line of JSON ({"op":"action"|"step"|"ready"|"state"|
-// "finish", ...}); the child answers with one line for each host-log entry as it is written
+// The server asks one thing at a time as a line of JSON ({"op":"action"|"step"|"ready"|"state"|"end"|
+// "finish", ...}; "end" ends the script as the host does, "finish" ends the run with Options::finish); the
+// child answers with one line for each host-log entry as it is written
 // ({"kind","text"}) and then {"done":true, "played", "state", "refused"}. When the child dies or does not
 // answer within the step limit (it is then killed), ask() says what happened: the call guard's message
 // from the child's standard error, or the signal, or the limit. The object owns the child and its pipes;
@@ -34,7 +35,8 @@ public:
         bool answered = false;  // false: the child is gone, and `failure` says how
         nlohmann::json reply;
         std::string failure;
-        bool hung = false;  // killed for passing the step limit
+        bool hung = false;     // killed for passing the step limit
+        bool stopped = false;  // killed as the workbench ends
     };
 
     // Starts the child, which loads `library`; an InputError with the loader's reason when it does not

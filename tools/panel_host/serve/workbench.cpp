@@ -124,15 +124,15 @@ void Workbench::pageLine(const std::string& kind, const std::string& line) {
 
 PanelChild::Answer Workbench::askLive(const nlohmann::json& request, const std::string& step) {
     if (!child_) {
-        return PanelChild::Answer{false, nullptr, failure_, false};
+        return PanelChild::Answer{false, nullptr, failure_, false, false};
     }
     playing_.clear();
     PanelChild::Answer answer =
         child_->ask(request, [this](const std::string& kind, const std::string& text) { entry(kind, text); });
     if (!answer.answered) {
         std::string where = !step.empty() ? step : !playing_.empty() ? playing_ : "the step asked for";
-        failure_ = "build " + std::to_string(loadedBuild_) + (answer.hung ? " hung" : " crashed") + " at " +
-                   where + ": " + answer.failure;
+        const char* what = answer.hung ? " hung" : answer.stopped ? " was stopped" : " crashed";
+        failure_ = "build " + std::to_string(loadedBuild_) + what + " at " + where + ": " + answer.failure;
         say("ERROR", "panel_host: " + failure_);
         child_.reset();
         drawing_["running"] = false;
@@ -207,7 +207,7 @@ Workbench::Reply Workbench::act(const std::string& body) {
 
 Workbench::Reply Workbench::newSession() {
     if (child_) {
-        askLive({{"op", "finish"}}, "the end of the session");
+        askLive({{"op", "end"}}, "the end of the session");
     }
     child_.reset();
     failure_.clear();
@@ -231,7 +231,7 @@ Workbench::Reply Workbench::newSession() {
 Workbench::Reply Workbench::takeBack() {
     std::vector<Step> steps = sessionSteps();
     if (child_) {
-        askLive({{"op", "finish"}}, "the end of build " + std::to_string(loadedBuild_));
+        askLive({{"op", "end"}}, "the end of build " + std::to_string(loadedBuild_));
         child_.reset();
     }
     std::string previous = loaded_;
@@ -338,7 +338,7 @@ size_t Workbench::replay(const std::vector<Step>& steps, std::unique_ptr<PanelCh
     }
     replaying_ = false;
     if (old) {
-        old->ask({{"op", "finish"}}, [](const std::string&, const std::string&) {});
+        old->ask({{"op", "end"}}, [](const std::string&, const std::string&) {});
     }
     compare_ = {{"same", differences.empty() && stopped.empty()},
                 {"replayed", played},
@@ -375,7 +375,7 @@ bool Workbench::keepWholeSession(const ScenarioRecord& whole) {
     record_ = whole;
     unsaved_ = true;
     if (child_) {
-        askLive({{"op", "finish"}}, "the end of build " + std::to_string(loadedBuild_));
+        askLive({{"op", "end"}}, "the end of build " + std::to_string(loadedBuild_));
         child_.reset();
         failure_ = "build " + std::to_string(loadedBuild_) +
                    " stopped the replay: " + compare_["stopped"].get<std::string>();
@@ -408,7 +408,7 @@ void Workbench::reload() {
 
     std::vector<Step> steps = sessionSteps();
     if (child_) {
-        askLive({{"op", "finish"}}, "the end of build " + std::to_string(loadedBuild_));
+        askLive({{"op", "end"}}, "the end of build " + std::to_string(loadedBuild_));
         child_.reset();
     }
     // The old build plays the same steps beside the new one, in a process of its own, as --compare does.
