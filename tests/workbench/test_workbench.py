@@ -259,6 +259,15 @@ def broken_builds(args, scratch):
                          ".map((line) => line.textContent)")
         check(any("after" in line for line in marked), f"the differing line is marked: {marked}")
 
+        # A right-to-left override in a text is shown escaped, never turning the line around.
+        connection = http.client.HTTPConnection("127.0.0.1", bench.port, timeout=30)
+        connection.request("POST", "/action", json.dumps({"action": "request", "text": "abc\u202edef"}),
+                           {"Content-Type": "application/json"})
+        check(connection.getresponse().status == 200, "a request with an override is played")
+        page.wait_for("[...document.querySelectorAll('#transcript li')].some((li) => "
+                      "li.textContent.includes('abc\\\\u202Edef'))", timeout=10)
+        check(not any("\u202e" in line for line in page.transcript()), "no override reaches the page as is")
+
         # 16 event streams, then a page: the oldest streams are ended so that the page still loads.
         streams = []
         for _ in range(16):
