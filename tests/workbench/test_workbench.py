@@ -306,12 +306,23 @@ def broken_builds(args, scratch):
     sessions = os.path.join(scratch, "state", "panel_host", "sessions")
     files = os.listdir(sessions)
     check(len(files) == 1, f"one session file in {sessions}: {files}")
-    again = workbench_driver.Workbench(args.panel_host, library, args.variant_site,
-                                       extra=["--resume", os.path.join(sessions, files[0])], env=env)
+    # Started again on the same port, the page offers the session the killed server left.
+    again = workbench_driver.Workbench(args.panel_host, library, args.variant_site, port=bench.port, env=env)
+    page = workbench_driver.Page(again.url, os.path.join(scratch, "resume-profile"))
     try:
-        check(again.get("/scenario") == saved, "--resume takes the session up again after the server died")
+        page.wait_for("document.getElementById('resume') !== null", timeout=10)
+        page.driver.find_element("id", "resume").click()
+        page.wait_idle()
+        check(again.get("/scenario") == saved, "the page takes the session up again after the server died")
     finally:
+        page.close()
         check(again.stop() == 0, "the resumed run ends with status 0:\n" + "".join(again.output))
+    resumed = workbench_driver.Workbench(args.panel_host, library, args.variant_site,
+                                         extra=["--resume", os.path.join(sessions, files[0])], env=env)
+    try:
+        check(resumed.get("/scenario") == saved, "and so does --resume FILE")
+    finally:
+        check(resumed.stop() == 0, "the resumed run ends with status 0:\n" + "".join(resumed.output))
 
 
 def main():

@@ -229,7 +229,33 @@ Workbench::Reply Workbench::newSession() {
 }
 
 Workbench::Reply Workbench::takeBack() {
-    std::vector<Step> steps = sessionSteps();
+    return playAgain(
+        sessionSteps(), true,
+        "panel_host: build " + std::to_string(goodBuild_) + " taken back; the session is played again on it");
+}
+
+Workbench::Reply Workbench::resumePrevious() {
+    std::ifstream in(previousSession_, std::ios::binary);
+    if (previousSession_.empty() || !in) {
+        return {404, "there is no earlier session to take up"};
+    }
+    std::vector<Step> steps;
+    try {
+        for (const Step& step : readScenario(in, previousSession_)) {
+            if (!step.isExpect()) {
+                steps.push_back(step);
+            }
+        }
+    } catch (const InputError& error) {
+        return {400, error.what()};
+    }
+    return playAgain(steps, false,
+                     "panel_host: the earlier session in " + previousSession_ + " is played on build " +
+                         std::to_string(goodBuild_));
+}
+
+Workbench::Reply Workbench::playAgain(const std::vector<Step>& steps, bool keepWhole,
+                                      const std::string& note) {
     if (child_) {
         askLive({{"op", "end"}}, "the end of build " + std::to_string(loadedBuild_));
         child_.reset();
@@ -240,8 +266,7 @@ Workbench::Reply Workbench::takeBack() {
     dropCopy(previous);
     failure_.clear();
     buildProblem_.clear();
-    say("text", "panel_host: build " + std::to_string(loadedBuild_) +
-                    " taken back; the session is played again on it");
+    say("text", note);
     try {
         child_ = openChild(loaded_);
         drawing_ = child_->drawing();
@@ -253,9 +278,12 @@ Workbench::Reply Workbench::takeBack() {
     }
     ScenarioRecord whole = record_;
     record_ = ScenarioRecord();
+    unsaved_ = true;
     actions_ = 0;
     size_t played = replay(steps, nullptr);
-    keepWholeSession(whole);
+    if (keepWhole) {
+        keepWholeSession(whole);
+    }
     compare_ = nullptr;
     say("text", "panel_host: build " + std::to_string(loadedBuild_) + " played " + std::to_string(played) +
                     " of the session's " + std::to_string(steps.size()) + " steps");
@@ -500,6 +528,7 @@ std::string Workbench::state() {
     state["failure"] = failure_;
     state["compare"] = compare_;
     state["steps"] = record_.steps();
+    state["earlierSession"] = previousSession_;
     return jsonText(state);
 }
 

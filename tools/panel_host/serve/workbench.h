@@ -70,6 +70,9 @@ public:
     Reply newSession();
     // The last good build again, with the session played on it: after a crash, a hang or a bad rebuild.
     Reply takeBack();
+    // The session a run before this one left in the session file (see keepEarlierSession), played on
+    // the last good build in place of the current one.
+    Reply resumePrevious();
     // Drops the transcript lines kept for the pages; the run goes on.
     void clearTranscript();
 
@@ -82,6 +85,8 @@ public:
     void idle();
     // From now on the session is saved to `file` as it grows.
     void saveTo(const std::string& file) { options_.sessionFile = file; }
+    // Where the session a run before this one saved was kept ("" for none), for the page to take up.
+    void keepEarlierSession(const std::string& file) { previousSession_ = file; }
 
     std::string state();
     std::string scenario() const { return record_.text(); }
@@ -103,6 +108,9 @@ private:
     // Plays `steps` on the live build and, beside it, on `old`; sets compare_ and returns the steps played.
     size_t replay(const std::vector<Step>& steps, std::unique_ptr<PanelChild> old);
     std::vector<Step> sessionSteps() const;
+    // Ends the live build and plays `steps` on the last good build; with `keepWhole`, a replay that stops
+    // early leaves the session as it was.
+    Reply playAgain(const std::vector<Step>& steps, bool keepWhole, const std::string& note);
     // After a replay that stopped early: the session goes back to `whole` and the build that stopped
     // it is ended. False when the replay went through.
     bool keepWholeSession(const ScenarioRecord& whole);
@@ -136,6 +144,7 @@ private:
     std::string buildProblem_;
     nlohmann::json compare_;
     std::string session_;  // tells one run of the server from the next
+    std::string previousSession_;
     bool unsaved_ = false;
     bool replaying_ = false;
     std::chrono::steady_clock::time_point savedAt_{};

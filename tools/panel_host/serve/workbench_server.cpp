@@ -179,6 +179,7 @@ void WorkbenchServer::routes() {
     post("/action", [this](const std::string& body) { return bench_.act(body); });
     post("/session", [this](const std::string&) { return bench_.newSession(); });
     post("/takeback", [this](const std::string&) { return bench_.takeBack(); });
+    post("/resume", [this](const std::string&) { return bench_.resumePrevious(); });
     post("/clear", [this](const std::string&) {
         bench_.clearTranscript();
         return Workbench::Reply{200, "{}"};
@@ -290,6 +291,16 @@ int serveWorkbench(const std::string& library, const Site& site, const std::vect
     WorkbenchServer server(bench, events);
     int port = server.bind(options.address, options.port);
     std::string sessionFile = defaultSessionFile(library, port);
+    // A session an earlier run left here (a crash of anything) is kept for the page to take up.
+    std::error_code ignored;
+    if (std::filesystem::exists(sessionFile, ignored)) {
+        std::filesystem::rename(sessionFile, sessionFile + ".earlier", ignored);
+        if (!ignored) {
+            bench.keepEarlierSession(sessionFile + ".earlier");
+            std::cout << "panel_host: the session an earlier run left is kept in " << sessionFile
+                      << ".earlier (the page can take it up)" << std::endl;
+        }
+    }
     bench.saveTo(sessionFile);
     if (!isLoopbackAddress(options.address)) {
         std::cerr << "panel_host: warning: listening on " << options.address

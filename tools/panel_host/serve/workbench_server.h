@@ -7,6 +7,8 @@
 //   GET  /compare     what the last rebuild played differently (--watch), as JSON
 //   POST /action      one action as JSON (see action.h); 200, or 400 with what is wrong
 //   POST /session     a new session on the same build; POST /clear: the transcript starts over
+//   POST /takeback    the last good build again, with the session; POST /resume: the session an earlier
+//                     run left, played on it
 //   GET  /scenario    the session so far as a scenario file
 //
 // The server's threads only parse HTTP; everything that touches the runner is queued to the script's

@@ -372,6 +372,21 @@ function drawFailure(state) {
   box.hidden = parts.length === 0;
 }
 
+// The session an earlier run of panel_host left, offered until the operator takes it up or works on.
+let earlierOffered = false;
+function drawEarlier(state) {
+  if (earlierOffered || !state.earlierSession) return;
+  earlierOffered = true;
+  const button = el('button', {type: 'button', id: 'resume'}, 'Take it up');
+  button.addEventListener('click', () => {
+    post('/resume', {});
+    showNotice('');
+  });
+  $('notice').append(' An earlier run left a session (' + shown(state.earlierSession) + '). ', button);
+  $('notice').hidden = false;
+  fitTranscript();
+}
+
 function drawCompare(state) {
   document.body.dataset.build = String(state.build);
   setText($('build'), state.watching ? 'build ' + state.runningBuild +
@@ -417,6 +432,7 @@ function drawCompare(state) {
 
 function draw(state) {
   drawCompare(state);
+  drawEarlier(state);
   if (!state.panels) return;  // a build whose process was lost before it drew anything
   names = state.devices.databases.flatMap((database) => database.names);
   drawPanels(state.panels, state.devices);
