@@ -2,7 +2,8 @@
 // hangs takes down only that process, never the workbench, its pages or the session.
 //
 // The child holds a PanelRun (the emulated host with the script) and nothing of the server: it closes
-// every descriptor it inherited but its two pipes and ignores Ctrl-C, which is the server's to handle.
+// every descriptor it inherited but its two pipes and its standard error (a scratch file the server reads
+// when the child dies), ignores Ctrl-C, which is the server's to handle, and dies with the server.
 // The server asks one thing at a time as a line of JSON ({"op":"action"|"step"|"ready"|"state"|"end"|
 // "finish", ...}; "end" ends the script as the host does, "finish" ends the run with Options::finish); the
 // child answers with one line for each host-log entry as it is written
