@@ -344,9 +344,6 @@ size_t Workbench::replay(const std::vector<Step>& steps, std::unique_ptr<PanelCh
             } else if (before.reply.contains("refused")) {
                 oldLines.push_back("   refused " + before.reply["refused"].get<std::string>());
             }
-            if (!answer.answered) {
-                newLines.push_back("panel_host: " + failure_);
-            }
             if (oldLines != newLines && ++differing <= kListedDifferences) {
                 differences.push_back({{"index", played + 1},
                                        {"step", step.source},
