@@ -238,6 +238,11 @@ def broken_builds(args, scratch):
             check("replayed 1 of 2 steps" in page.js("return document.getElementById('compare').textContent"),
                   "and says how far it got")
             check(any(says in line for line in bench.output), "the terminal says it too")
+            view = page.js("const list = document.getElementById('transcript');"
+                           "return [list.getBoundingClientRect().bottom, window.innerHeight, "
+                           "list.scrollTop + list.clientHeight, list.scrollHeight]")
+            check(view[0] <= view[1] and view[2] >= view[3] - 4,
+                  f"the transcript's newest line stays in view below the banners: {view}")
             check("press Mark" in bench.get("/scenario"), "the session is whole")
             page.driver.find_element("id", "take-back").click()
             page.wait_for("document.querySelector('[data-build-failure]') === null && "

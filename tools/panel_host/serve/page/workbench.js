@@ -69,8 +69,10 @@ function showNotice(text) {
 // stays in view.
 function fitTranscript() {
   const list = $('transcript');
+  const atBottom = list.scrollTop + list.clientHeight >= list.scrollHeight - 4;
   const top = list.getBoundingClientRect().top + window.scrollY;
   list.style.maxHeight = Math.max(240, window.innerHeight - top - 24) + 'px';
+  if (atBottom) list.scrollTop = list.scrollHeight;
 }
 window.addEventListener('resize', fitTranscript);
 
@@ -370,6 +372,7 @@ function drawFailure(state) {
   }
   box.replaceChildren(...parts);
   box.hidden = parts.length === 0;
+  fitTranscript();
 }
 
 // The session an earlier run of panel_host left, offered until the operator takes it up or works on.
