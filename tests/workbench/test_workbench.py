@@ -220,14 +220,14 @@ def broken_builds(args, scratch):
     shutil.copyfile(before, library)
     env = dict(os.environ, XDG_STATE_HOME=os.path.join(scratch, "state"))
     bench = workbench_driver.Workbench(args.panel_host, library, args.variant_site, watch=True,
-                                       extra=["--step-limit", "2"], env=env)
+                                       extra=["--step-limit", "3"], env=env)
     page = workbench_driver.Page(bench.url, os.path.join(scratch, "broken-profile"))
     try:
         page.press("Mark")
         build = 1
         for broken, says in ((crash, "crashed at step 2 `press Mark`: the script crashed (SIGSEGV)"),
                              (hang, "hung at step 2 `press Mark`: the script did not finish within the step "
-                                    "limit of 2 s")):
+                                    "limit of 3 s")):
             shutil.copyfile(broken, library)
             build += 1
             page.wait_for("document.querySelector('[data-build-failure]') !== null", timeout=20)
