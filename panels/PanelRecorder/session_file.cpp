@@ -1,0 +1,110 @@
+#include "session_file.h"
+
+#include "debug_output.h"
+
+namespace {
+
+const char kStoppedHere[] = "# the recording stopped here\n";
+// Kept free for the line that says why a recording stopped, so even that line stays within the cap.
+constexpr uint64_t kLastLineRoom = 256;
+
+bool seekTo(std::FILE* file, uint64_t offset) {
+#if defined(_WIN32)
+    return _fseeki64(file, static_cast<long long>(offset), SEEK_SET) == 0;
+#else
+    return fseeko(file, static_cast<off_t>(offset), SEEK_SET) == 0;
+#endif
+}
+
+}  // namespace
+
+SessionFile::~SessionFile() {
+    if (file_ != nullptr) {
+        std::fclose(file_);
+    }
+}
+
+void SessionFile::open(const std::string& path, uint64_t cap, const std::string& header) noexcept {
+    try {
+        path_ = path;
+        cap_ = cap;
+        file_ = std::fopen(path.c_str(), "wb");
+        if (file_ == nullptr) {
+            stop("the session file " + path + " cannot be opened");
+            return;
+        }
+        lines_ = header;
+        endEvent();
+    } catch (...) {
+        stop("");
+    }
+}
+
+bool SessionFile::room() noexcept {
+    if (file_ == nullptr) {
+        return false;
+    }
+    if (answers_.size() + lines_.size() > kMaxEventBytes) {
+        stop("one event gathered more than 1 MiB of lines");
+        return false;
+    }
+    return true;
+}
+
+bool SessionFile::write(const char* closing) noexcept {
+    size_t closingSize = std::char_traits<char>::length(closing);
+    uint64_t size = answers_.size() + lines_.size();
+    if (end_ + size + kLastLineRoom > cap_) {
+        try {
+            stop("the size cap of " + std::to_string(cap_) + " bytes is reached");
+        } catch (...) {
+            stop("the size cap is reached");
+        }
+        return false;
+    }
+    bool written = seekTo(file_, end_) && std::fwrite(answers_.data(), 1, answers_.size(), file_) == answers_.size() &&
+                   std::fwrite(lines_.data(), 1, lines_.size(), file_) == lines_.size() &&
+                   std::fwrite(closing, 1, closingSize, file_) == closingSize && std::fflush(file_) == 0;
+    answers_.clear();
+    lines_.clear();
+    if (!written) {
+        stop("the session file " + path_ + " cannot be written (is the disk full?)");
+        return false;
+    }
+    end_ += size;
+    return true;
+}
+
+void SessionFile::endEvent() noexcept {
+    if (file_ != nullptr) {
+        write(kStoppedHere);
+    }
+}
+
+void SessionFile::close(const char* lastLine) noexcept {
+    if (file_ != nullptr && write(lastLine)) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
+
+void SessionFile::stop(const std::string& why) noexcept {
+    answers_.clear();
+    lines_.clear();
+    try {
+        if (file_ != nullptr) {
+            // The line may not fit on a full disk; the file then ends in the previous trailing line.
+            std::string last = "# the recording stopped here: " + why + "; the panel went on without it\n";
+            if (seekTo(file_, end_)) {
+                std::fwrite(last.data(), 1, last.size(), file_);
+            }
+        }
+        orvo_debug_output(("PanelRecorder: the recording stopped: " + why + "\n").c_str());
+    } catch (...) {
+        orvo_debug_output("PanelRecorder: the recording stopped\n");
+    }
+    if (file_ != nullptr) {
+        std::fclose(file_);
+        file_ = nullptr;
+    }
+}
