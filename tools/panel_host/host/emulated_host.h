@@ -18,6 +18,7 @@
 
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -29,6 +30,7 @@
 #include "host_log.h"
 #include "orvo_host.h"
 #include "panels.h"
+#include "recorded_answers.h"
 #include "site.h"
 #include "timers.h"
 
@@ -57,6 +59,10 @@ public:
     // host must then stay alive to the end of the process; it touches nothing it does not own.
     void outliveRun();
 
+    // Plays a recording from now on: the script's requests get the recorded answers (the host does not
+    // own them), and IP and IW bring no revertives, since the recording has each one as a step.
+    void replayFrom(RecordedAnswers* recorded) { recorded_ = recorded; }
+
     // Revertives waiting for the script to be idle, oldest first.
     bool takeRevertive(Revertive& out);
     void dropPendingRevertives() { pending_.clear(); }
@@ -76,6 +82,8 @@ private:
     intptr_t command(const std::string& text);
     intptr_t execute(const HostCommand& command, const std::string& text);
     intptr_t layout(const HostCommand& command, bool show);
+    // The recorded answer when replaying and the recording has one for this request; nullopt otherwise.
+    std::optional<intptr_t> replayed(const HostCommand& command, const std::string& text);
     intptr_t giveAnswer(const std::optional<std::string>& answer, const std::string& command);
     Control* control(const std::string& word, const std::string& panelId, const std::string& controlId);
     std::string resolve(const std::string& file) const;
@@ -99,6 +107,7 @@ private:
     Devices devices_;
     Timers timers_;
     HandBackRule answers_;  // every answer handed to the script, and whether it came back in order
+    RecordedAnswers* recorded_ = nullptr;
     std::deque<Revertive> pending_;
     bool closed_ = false;
     std::string inputFault_;

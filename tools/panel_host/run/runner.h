@@ -22,6 +22,7 @@
 #include "emulated_host.h"
 #include "host_log.h"
 #include "panel_library.h"
+#include "recorded_answers.h"
 #include "run_record.h"
 #include "scenario.h"
 #include "script_session.h"
@@ -85,6 +86,10 @@ private:
     void checkCommand(const Step& step);
 
     void openWindow();
+    // `replay` and `host answers`: the recording's answers, kept for the steps that follow.
+    void replayStep(const Step& step);
+    // When replaying: what differed from the recording in the step just played, as FAILs there.
+    void reportDifferences(const std::string& where);
 
     Site site_;
     RunRecord record_;
@@ -100,4 +105,6 @@ private:
     size_t noteMark_ = 0;   // checks of host notes look from here on
     bool answered_ = false;
     std::optional<std::string> lastAnswer_;
+    bool replaying_ = false;
+    RecordedAnswers recorded_;
 };
