@@ -31,7 +31,8 @@ PanelModule::~PanelModule() {
 std::string recorderModulePath() noexcept {
     try {
         Dl_info info{};
-        if (dladdr(reinterpret_cast<void*>(&load_orvo_client_script), &info) == 0 || info.dli_fname == nullptr) {
+        if (dladdr(reinterpret_cast<void*>(&load_orvo_client_script), &info) == 0 ||
+            info.dli_fname == nullptr) {
             return "";
         }
         return info.dli_fname;

@@ -6,7 +6,8 @@ std::unique_ptr<PanelModule> PanelModule::open(const std::string& path, std::str
     try {
         HMODULE handle = LoadLibraryA(path.c_str());
         if (handle == nullptr) {
-            problem = "the panel module " + path + " cannot be loaded (error " + std::to_string(GetLastError()) + ")";
+            problem = "the panel module " + path + " cannot be loaded (error " +
+                      std::to_string(GetLastError()) + ")";
             return nullptr;
         }
         auto entry = reinterpret_cast<orvo_load_script_function>(
@@ -30,8 +31,9 @@ PanelModule::~PanelModule() {
 
 std::string recorderModulePath() noexcept {
     HMODULE self = nullptr;
-    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-                            reinterpret_cast<LPCSTR>(&load_orvo_client_script), &self)) {
+    if (!GetModuleHandleExA(
+            GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+            reinterpret_cast<LPCSTR>(&load_orvo_client_script), &self)) {
         return "";
     }
     char path[MAX_PATH * 4];

@@ -23,7 +23,8 @@ void refuse(const std::string& why) noexcept {
 
 }  // namespace
 
-extern "C" ORVO_PANEL_EXPORT orvo_client_callback* load_orvo_client_script(orvo_host* host, const char* basePath) {
+extern "C" ORVO_PANEL_EXPORT orvo_client_callback* load_orvo_client_script(orvo_host* host,
+                                                                           const char* basePath) {
     try {
         std::string self = recorderModulePath();
         if (self.empty()) {

@@ -163,9 +163,10 @@ void RecorderScript::beginEvent(void* data, int32_t kind) noexcept {
                     return;
                 }
                 auto* record = static_cast<const orvo_revertive_record*>(data);
-                line += "revertive " + std::to_string(record->deviceNumber) + " " + std::to_string(record->slotIndex) + " ";
-                appendWhole(line, redaction_.text(record->slotText,
-                                                  redaction_.covers(record->deviceNumber, record->slotIndex)));
+                line += "revertive " + std::to_string(record->deviceNumber) + " " +
+                        std::to_string(record->slotIndex) + " ";
+                appendWhole(line, redaction_.text(record->slotText, redaction_.covers(record->deviceNumber,
+                                                                                      record->slotIndex)));
                 break;
             }
             case orvo_event_button: {
@@ -239,7 +240,8 @@ void RecorderScript::recordCommand(const char* command, intptr_t result) noexcep
             if (isCommand(command, "IW")) {
                 int32_t device = static_cast<int32_t>(std::strtol(command + 2, nullptr, 10));
                 const char* last = std::strrchr(command, '\'');
-                int32_t slot = last == nullptr ? -1 : static_cast<int32_t>(std::strtol(last + 1, nullptr, 10));
+                int32_t slot =
+                    last == nullptr ? -1 : static_cast<int32_t>(std::strtol(last + 1, nullptr, 10));
                 std::string text = quotedField(command);
                 redaction_.text(text.c_str(), redaction_.covers(device, slot));
             }

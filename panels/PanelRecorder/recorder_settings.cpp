@@ -138,7 +138,8 @@ std::string settingsPathFor(const std::string& modulePath) {
     return modulePath.substr(0, dot) + ".recorder";
 }
 
-bool readRecorderSettings(const std::string& path, RecorderSettings& settings, std::string& problem) noexcept {
+bool readRecorderSettings(const std::string& path, RecorderSettings& settings,
+                          std::string& problem) noexcept {
     try {
         return read(path, settings, problem);
     } catch (...) {

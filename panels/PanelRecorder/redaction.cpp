@@ -44,7 +44,8 @@ std::string Redaction::command(const char* command) noexcept {
     try {
         std::string out = command;
         for (const std::string& secret : remembered_) {
-            for (size_t at = out.find(secret); at != std::string::npos; at = out.find(secret, at + secret.size())) {
+            for (size_t at = out.find(secret); at != std::string::npos;
+                 at = out.find(secret, at + secret.size())) {
                 out.replace(at, secret.size(), secret.size(), 'x');
             }
         }

@@ -1,8 +1,22 @@
 #include "session_file.h"
 
+#include <cerrno>
+
+#if defined(_WIN32)
+#include <share.h>
+#else
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+#endif
+
 #include "debug_output.h"
 
 namespace {
+
+// Every script the host creates from the module records on its own: a file another script has open is
+// left to it, and the next name tried.
+constexpr int kMaxSiblings = 100;
 
 const char kStoppedHere[] = "# the recording stopped here\n";
 // Kept free for the line that says why a recording stopped, so even that line stays within the cap.
@@ -16,6 +30,44 @@ bool seekTo(std::FILE* file, uint64_t offset) {
 #endif
 }
 
+// `path`, or for n > 1 the same with "-n" before the extension.
+std::string sibling(const std::string& path, int n) {
+    if (n == 1) {
+        return path;
+    }
+    size_t slash = path.find_last_of("/\\");
+    size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        dot = path.size();
+    }
+    return path.substr(0, dot) + "-" + std::to_string(n) + path.substr(dot);
+}
+
+// Opens `path` emptied for writing unless another open of it holds it; null otherwise.
+std::FILE* openAlone(const std::string& path, bool& held) {
+    held = false;
+#if defined(_WIN32)
+    std::FILE* file = _fsopen(path.c_str(), "wb", _SH_DENYWR);
+    held = file == nullptr && errno == EACCES;
+    return file;
+#else
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return nullptr;
+    }
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        held = true;
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE* file = ftruncate(fd, 0) == 0 ? fdopen(fd, "wb") : nullptr;
+    if (file == nullptr) {
+        ::close(fd);
+    }
+    return file;
+#endif
+}
+
 }  // namespace
 
 SessionFile::~SessionFile() {
@@ -26,9 +78,12 @@ SessionFile::~SessionFile() {
 
 void SessionFile::open(const std::string& path, uint64_t cap, const std::string& header) noexcept {
     try {
-        path_ = path;
         cap_ = cap;
-        file_ = std::fopen(path.c_str(), "wb");
+        bool held = true;
+        for (int n = 1; file_ == nullptr && held && n <= kMaxSiblings; ++n) {
+            path_ = sibling(path, n);
+            file_ = openAlone(path_, held);
+        }
         if (file_ == nullptr) {
             stop("the session file " + path + " cannot be opened");
             return;
@@ -62,7 +117,8 @@ bool SessionFile::write(const char* closing) noexcept {
         }
         return false;
     }
-    bool written = seekTo(file_, end_) && std::fwrite(answers_.data(), 1, answers_.size(), file_) == answers_.size() &&
+    bool written = seekTo(file_, end_) &&
+                   std::fwrite(answers_.data(), 1, answers_.size(), file_) == answers_.size() &&
                    std::fwrite(lines_.data(), 1, lines_.size(), file_) == lines_.size() &&
                    std::fwrite(closing, 1, closingSize, file_) == closingSize && std::fflush(file_) == 0;
     answers_.clear();

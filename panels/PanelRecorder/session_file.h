@@ -23,7 +23,8 @@ public:
     SessionFile(const SessionFile&) = delete;
     SessionFile& operator=(const SessionFile&) = delete;
 
-    // Creates (or empties) the file and writes `header`. The file never grows beyond `cap` bytes.
+    // Creates (or empties) the file and writes `header`; a file another script of the process is writing
+    // is left alone and "NAME-2.EXT", "NAME-3.EXT", ... tried in turn. The file never grows beyond `cap`.
     void open(const std::string& path, uint64_t cap, const std::string& header) noexcept;
     bool recording() const { return file_ != nullptr; }
 

@@ -75,7 +75,8 @@ public:
             size_t end = 0;
             std::optional<std::string> unescaped = unquotedText(text.substr(1), end);
             if (!unescaped || end != text.size() - 1) {
-                fail("the escaped text " + text + " does not read: \\\" is followed by a text quoted as "
+                fail("the escaped text " + text +
+                     " does not read: \\\" is followed by a text quoted as "
                      "the transcript quotes it");
             }
             return *unescaped;
@@ -350,7 +351,8 @@ const char* scenarioHelp() {
            "  show                               draw the panels\n"
            "  help                               this list\n"
            "  replay                             play a recording: the host answers what it recorded\n"
-           "  host answers ANSWER to COMMAND     the recorded answer (none, 1, 0 or \"text\") to the next COMMAND\n"
+           "  host answers ANSWER to COMMAND     the recorded answer (none, 1, 0 or \"text\") to the next "
+           "COMMAND\n"
            "checks (on what the step before them did):\n"
            "  expect sent COMMAND                the script sent the command (TEXT... matches a beginning)\n"
            "  expect not sent COMMAND            it did not send it\n"

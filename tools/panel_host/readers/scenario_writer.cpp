@@ -74,7 +74,8 @@ std::optional<std::string> scenarioLine(const Step& step) {
             if (!isWord(step.param) || !isWord(step.name)) {
                 return std::nullopt;
             }
-            return "button " + step.param + " " + step.name + (step.text.empty() ? "" : " " + scenarioText(step.text));
+            return "button " + step.param + " " + step.name +
+                   (step.text.empty() ? "" : " " + scenarioText(step.text));
         case StepKind::Replay:
             return "replay";
         case StepKind::HostAnswers:

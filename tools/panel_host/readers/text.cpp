@@ -142,7 +142,8 @@ std::optional<std::string> unquotedText(const std::string& quoted, size_t& end) 
             text += e == 'n' ? '\n' : e == 'r' ? '\r' : '\t';
         } else if (e == '"' || e == '\\') {
             text += e;
-        } else if (e == 'x' && i + 2 < quoted.size() && std::isxdigit(static_cast<unsigned char>(quoted[i + 1])) &&
+        } else if (e == 'x' && i + 2 < quoted.size() &&
+                   std::isxdigit(static_cast<unsigned char>(quoted[i + 1])) &&
                    std::isxdigit(static_cast<unsigned char>(quoted[i + 2]))) {
             text += static_cast<char>(std::stoi(quoted.substr(i + 1, 2), nullptr, 16));
             i += 2;
