@@ -30,7 +30,8 @@ if(TARGET panel_host)
   set_target_properties(panel_host PROPERTIES EXPORT_NAME panel_host)
   install(TARGETS panel_host EXPORT OrvoPanelSDKTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-install(TARGETS Corvane
+# The recorder goes beside the panels it is put in front of.
+install(TARGETS Corvane PanelRecorder
   LIBRARY DESTINATION ${ORVO_INSTALL_PANELDIR}
   RUNTIME DESTINATION ${ORVO_INSTALL_PANELDIR}
 )
@@ -58,10 +59,11 @@ install(FILES
   DESTINATION ${ORVO_INSTALL_CMAKEDIR}
 )
 
-# What an author reads and copies: the guide, the emulator's formats, the workbench, the panel template,
-# and the API reference when it was built (scripts/release.sh builds it for the package).
+# What an author reads and copies: the guide, the emulator's formats, the workbench, the recorder, the
+# panel template, and the API reference when it was built (scripts/release.sh builds it for the package).
 install(FILES ${PROJECT_SOURCE_DIR}/docs/panel-authors.md ${PROJECT_SOURCE_DIR}/docs/panel_host.md
   ${PROJECT_SOURCE_DIR}/docs/workbench.md ${PROJECT_SOURCE_DIR}/docs/workbench.png ${PROJECT_SOURCE_DIR}/docs/validator.md
+  ${PROJECT_SOURCE_DIR}/docs/recorder.md
   DESTINATION ${CMAKE_INSTALL_DOCDIR}
 )
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/panel_template DESTINATION ${CMAKE_INSTALL_DOCDIR}

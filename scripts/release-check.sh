@@ -141,9 +141,9 @@ fi
 echo "== the plant's zip"
 unzip -q "$dist/Corvane-$version-win32.zip" -d "$work/zip"
 listing="$(cd "$work/zip" && find . -type f | sort | tr '\n' ' ')"
-expected="./Corvane-$version-win32/Corvane.dll ./Corvane-$version-win32/LICENSE.txt ./Corvane-$version-win32/README.txt "
+expected="./Corvane-$version-win32/Corvane.dll ./Corvane-$version-win32/LICENSE.txt ./Corvane-$version-win32/PanelRecorder.dll ./Corvane-$version-win32/README.txt "
 if [ "$listing" = "$expected" ]; then
-  pass "zip holds Corvane.dll, LICENSE.txt, README.txt"
+  pass "zip holds Corvane.dll, LICENSE.txt, PanelRecorder.dll, README.txt"
 else
   fail "zip holds [$listing], expected [$expected]"
 fi
@@ -164,6 +164,12 @@ if scripts/cross/check-dll.sh "$zip_dir/Corvane.dll"; then
   pass "Corvane.dll passes check-dll.sh"
 else
   fail "Corvane.dll fails check-dll.sh"
+fi
+if scripts/cross/check-dll.sh "$zip_dir/PanelRecorder.dll" >/dev/null &&
+  grep -q "SHA-256 of PanelRecorder.dll: $(sha256sum "$zip_dir/PanelRecorder.dll" | cut -d' ' -f1)" "$zip_dir/README.txt"; then
+  pass "PanelRecorder.dll passes check-dll.sh; README.txt gives its checksum"
+else
+  fail "PanelRecorder.dll fails check-dll.sh, or README.txt does not give its checksum"
 fi
 
 echo "== the release again, from HEAD: another folder, user, umask, time zone and locale, a year later"

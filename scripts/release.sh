@@ -4,8 +4,9 @@
 #   orvo-panel-sdk_<version>_amd64.deb   the SDK for panel authors: headers, RelWithDebInfo libraries, the CMake
 #                                        package, panel_host, Corvane.so with the demo site, the docs and API
 #                                        reference, and the helper's sources for the debugger, under /usr (CPack)
-#   Corvane-<version>-win32.zip          for the plant: the shipping 32-bit Corvane.dll, checked with
-#                                        scripts/cross/check-dll.sh, a README and the license
+#   Corvane-<version>-win32.zip          for the plant: the shipping 32-bit Corvane.dll and the recorder
+#                                        PanelRecorder.dll, checked with scripts/cross/check-dll.sh, a README
+#                                        and the license
 #   SHA256SUMS                           over the three
 # <version> is the one in the top-level project(). The .deb and the DLL are built from the unpacked source
 # release, so the tarball is known to build. Uncommitted changes are not part of a release.
@@ -79,19 +80,23 @@ step "shipping Corvane.dll, from the source release, and its checks"
   cmake --build --preset win32dll >/dev/null)
 dll="$src/build/win32dll/panels/Corvane/Corvane.dll"
 "$src/scripts/cross/check-dll.sh" "$dll"
+recorder_dll="$src/build/win32dll/panels/PanelRecorder/PanelRecorder.dll"
+"$src/scripts/cross/check-dll.sh" "$recorder_dll"
 
 step "Corvane-$version-win32.zip"
 zip_dir="$work/Corvane-$version-win32"
 mkdir -p "$zip_dir"
 cp "$dll" "$zip_dir/Corvane.dll"
+cp "$recorder_dll" "$zip_dir/PanelRecorder.dll"
 # Windows line ends: the plant reads these on the host's machine.
-sed -e "s/@VERSION@/$version/" -e "s/@DLL_SHA256@/$(sha256sum "$dll" | cut -d' ' -f1)/" -e 's/$/\r/' \
+sed -e "s/@VERSION@/$version/" -e "s/@DLL_SHA256@/$(sha256sum "$dll" | cut -d' ' -f1)/" \
+    -e "s/@RECORDER_SHA256@/$(sha256sum "$recorder_dll" | cut -d' ' -f1)/" -e 's/$/\r/' \
     "$src/scripts/plant-README.txt.in" >"$zip_dir/README.txt"
 sed -e 's/$/\r/' "$src/LICENSE" >"$zip_dir/LICENSE.txt"
 # Members in a fixed order with the commit's time and fixed permissions; strip-nondeterminism then
 # clears what the zip writer adds of its own (owners, extra time fields).
 members=("Corvane-$version-win32/Corvane.dll" "Corvane-$version-win32/LICENSE.txt"
-         "Corvane-$version-win32/README.txt")
+         "Corvane-$version-win32/PanelRecorder.dll" "Corvane-$version-win32/README.txt")
 chmod 755 "$zip_dir"
 chmod 644 "$zip_dir"/*
 touch -h -d "@$SOURCE_DATE_EPOCH" "$zip_dir" "$zip_dir"/*

@@ -4,6 +4,8 @@ cmake_minimum_required(VERSION 3.25)
 #   round_trip   the transcripts with and without the recorder are the same (status too); the recording
 #                replays on PANEL without a FAIL and with the same status; on MUTANT it fails, and the first
 #                FAIL names a line of the recording that matches EXPECTED
+#   redacted     as round_trip on the same panel, with the router's names redacted: the recording holds
+#                none of EXPECTED (a regular expression) and replays as well
 #   cap          a small cap: the output matches EXPECTED, the file stays within the cap, ends in the line that
 #                says the recording stopped, and replays on PANEL with status 0
 #   crash        the output matches EXPECTED, status 3, and the file ends in the line that says it stopped
@@ -25,14 +27,16 @@ file(COPY ${RECORDER} DESTINATION ${work})
 set(recorder ${work}/${module_name})
 set(session ${work}/session.scenario)
 set(output session.scenario)
-set(cap "")
+set(extra "")
 if(MODE STREQUAL "no_output")
   set(output missing/session.scenario)
 elseif(MODE STREQUAL "cap")
-  set(cap "cap = 3000\n")
+  set(extra "cap = 3000\n")
+elseif(MODE STREQUAL "redacted")
+  set(extra "redact = ZaD SDI Router\n")
 endif()
 if(NOT MODE STREQUAL "no_settings")
-  file(WRITE ${work}/${settings_name} "# written by the test\npanel = ${PANEL}\noutput = ${output}\n${cap}")
+  file(WRITE ${work}/${settings_name} "# written by the test\npanel = ${PANEL}\noutput = ${output}\n${extra}")
 endif()
 
 function(play library scenario_file out_var status_var)
@@ -50,11 +54,11 @@ endfunction()
 
 play(${PANEL} ${scenario} plain plain_status)
 play(${recorder} ${scenario} recorded recorded_status)
-if(NOT recorded MATCHES "${EXPECTED}" AND NOT MODE STREQUAL "round_trip")
+if(NOT recorded MATCHES "${EXPECTED}" AND NOT MODE MATCHES "round_trip|redacted")
   message(FATAL_ERROR "the output does not match \"${EXPECTED}\":\n${recorded}")
 endif()
 
-if(MODE STREQUAL "round_trip")
+if(MODE MATCHES "round_trip|redacted")
   if(NOT plain STREQUAL recorded OR NOT plain_status STREQUAL recorded_status)
     file(WRITE ${work}/plain.txt "${plain}")
     file(WRITE ${work}/recorded.txt "${recorded}")
@@ -65,6 +69,13 @@ if(MODE STREQUAL "round_trip")
   if(replayed MATCHES "\nFAIL " OR NOT replayed_status STREQUAL plain_status)
     message(FATAL_ERROR "the replay on the same panel differs (status ${replayed_status}):\n${replayed}")
   endif()
+endif()
+if(MODE STREQUAL "redacted")
+  file(READ ${session} recording)
+  if(recording MATCHES "${EXPECTED}")
+    message(FATAL_ERROR "the redacted recording holds \"${CMAKE_MATCH_0}\"")
+  endif()
+elseif(MODE STREQUAL "round_trip")
   play(${MUTANT} ${session} mutated mutated_status)
   if(NOT mutated_status STREQUAL "1" OR NOT mutated MATCHES "\nFAIL [^\n]*session.scenario:([0-9]+): ")
     message(FATAL_ERROR "the replay on the changed build did not fail (status ${mutated_status}):\n${mutated}")
