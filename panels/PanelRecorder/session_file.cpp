@@ -151,6 +151,9 @@ void SessionFile::stop(const std::string& why) noexcept {
         if (file_ != nullptr) {
             // The line may not fit on a full disk; the file then ends in the previous trailing line.
             std::string last = "# the recording stopped here: " + why + "; the panel went on without it\n";
+            if (end_ + last.size() > cap_) {
+                last = kStoppedHere;
+            }
             if (seekTo(file_, end_)) {
                 std::fwrite(last.data(), 1, last.size(), file_);
             }
