@@ -65,7 +65,7 @@ else
   fail "neither Depends nor Recommends names libgtest-dev"
 fi
 docdir="$sysroot/usr/share/doc/$name"
-for doc in panel-authors.md panel_host.md workbench.md workbench.png validator.md api/html/index.html; do
+for doc in panel-authors.md panel_host.md workbench.md workbench.png validator.md recorder.md api/html/index.html; do
   if [ -s "$docdir/$doc" ]; then
     pass "ships /usr/share/doc/$name/$doc"
   else
