@@ -7,6 +7,7 @@
 #else
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -60,7 +61,10 @@ std::FILE* openAlone(const std::string& path, bool& held) {
         ::close(fd);
         return nullptr;
     }
-    std::FILE* file = ftruncate(fd, 0) == 0 ? fdopen(fd, "wb") : nullptr;
+    // A device (a pipe, /dev/full) cannot be emptied and needs not be.
+    struct stat status {};
+    bool emptied = ftruncate(fd, 0) == 0 || (fstat(fd, &status) == 0 && !S_ISREG(status.st_mode));
+    std::FILE* file = emptied ? fdopen(fd, "wb") : nullptr;
     if (file == nullptr) {
         ::close(fd);
     }

@@ -10,6 +10,7 @@ cmake_minimum_required(VERSION 3.25)
 #                says the recording stopped, and replays on PANEL with status 0
 #   crash        the output matches EXPECTED, status 3, and the file ends in the line that says it stopped
 #   no_output    the output matches EXPECTED; the transcript is the plain one with that debug line added
+#   disk_full    the same, writing to /dev/full
 #   no_settings  no settings file: the output matches EXPECTED, status 2
 set(work ${WORK})
 file(REMOVE_RECURSE ${work})
@@ -30,6 +31,8 @@ set(output session.scenario)
 set(extra "")
 if(MODE STREQUAL "no_output")
   set(output missing/session.scenario)
+elseif(MODE STREQUAL "disk_full")
+  set(output /dev/full)
 elseif(MODE STREQUAL "cap")
   set(extra "cap = 3000\n")
 elseif(MODE STREQUAL "redacted")
@@ -108,7 +111,7 @@ elseif(MODE STREQUAL "crash")
   if(NOT recorded_status STREQUAL "3" OR NOT last STREQUAL "# the recording stopped here")
     message(FATAL_ERROR "status ${recorded_status}, the recording ends in \"${last}\"")
   endif()
-elseif(MODE STREQUAL "no_output")
+elseif(MODE MATCHES "no_output|disk_full")
   string(REGEX REPLACE "\n   debug   PanelRecorder: [^\n]*" "" without "${recorded}")
   if(NOT without STREQUAL plain OR EXISTS ${session})
     message(FATAL_ERROR "the run without a session file differs from the plain one:\n${recorded}")
