@@ -154,9 +154,12 @@ void SessionFile::stop(const std::string& why) noexcept {
     try {
         if (file_ != nullptr) {
             // The line may not fit on a full disk; the file then ends in the previous trailing line.
-            std::string last = "# the recording stopped here: " + why + "; the panel went on without it\n";
+            // A file that could not even take its header still reads as a recording, of nothing.
+            std::string first = end_ == 0 ? "replay\n" : "";
+            std::string last =
+                first + "# the recording stopped here: " + why + "; the panel went on without it\n";
             if (end_ + last.size() > cap_) {
-                last = kStoppedHere;
+                last = first + kStoppedHere;
             }
             if (seekTo(file_, end_)) {
                 std::fwrite(last.data(), 1, last.size(), file_);
