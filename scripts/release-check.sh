@@ -7,7 +7,8 @@
 #     release builds against that root alone, runs its tests and plays its scenario in the root's
 #     panel_host, and gdb finds the helper's sources under the root from the template's module;
 #     scripts/sdk-mistakes.sh, where it exists, is run on the root;
-#   - the zip holds Corvane.dll, README.txt and LICENSE.txt, and the DLL passes scripts/cross/check-dll.sh;
+#   - the zip holds Corvane.dll, PanelRecorder.dll, README.txt and LICENSE.txt, and the DLLs pass
+#     scripts/cross/check-dll.sh;
 #   - the release is reproducible: HEAD is released a second time, in another folder, by another user
 #     (when run as root), with another umask, time zone and locale, with the clock a year and more ahead,
 #     and its SHA256SUMS must equal dist/'s; diffoscope shows what differs in each differing file.
