@@ -43,7 +43,12 @@ extern "C" ORVO_PANEL_EXPORT orvo_client_callback* load_orvo_client_script(orvo_
             return nullptr;
         }
         auto script = std::make_unique<RecorderScript>(host, std::move(module), settings);
-        if (!script->start(basePath)) {
+        try {
+            if (!script->start(basePath)) {
+                return nullptr;
+            }
+        } catch (...) {
+            refuse("the real panel's load_orvo_client_script threw an exception");
             return nullptr;
         }
         return script.release();

@@ -100,13 +100,18 @@ bool RecorderScript::start(const char* basePath) {
 
 RecorderScript::~RecorderScript() {
     if (real_ != nullptr) {
-        if (session_.recording() && session_.room()) {
-            session_.lines() += windowOpen_ ? "expect no more commands\nstop\n" : "stop\n";
-            windowOpen_ = true;
-        }
-        deleteRealScript();
-        if (session_.recording() && session_.room()) {
-            session_.lines() += "expect no more commands\n";
+        // The step goes to the file before the real script's destructor runs, in case it never returns.
+        try {
+            if (session_.room()) {
+                session_.lines() += windowOpen_ ? "expect no more commands\nstop\n" : "stop\n";
+                session_.endEvent();
+            }
+            deleteRealScript();
+            if (session_.room()) {
+                session_.lines() += "expect no more commands\n";
+            }
+        } catch (...) {
+            session_.stop("out of memory");
         }
     }
     session_.close("# the recording ends here: the host destroyed the script\n");
