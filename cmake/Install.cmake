@@ -77,11 +77,11 @@ install(FILES ${PROJECT_SOURCE_DIR}/demo/site.json ${PROJECT_SOURCE_DIR}/demo/de
 )
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/demo/layouts DESTINATION ${ORVO_INSTALL_SHAREDIR}/demo)
 
-# The helper's and the kit's sources, where the debug information of a release build names them
+# The helper's, the contract checker's and the kit's sources, where the debug information of a release build names them
 # (ORVO_MAP_SOURCE_PATHS in the top-level CMakeLists.txt): a debugger steps into the helper from an
 # author's panel on any machine.
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/string ${PROJECT_SOURCE_DIR}/script_helper
-  ${PROJECT_SOURCE_DIR}/platform ${PROJECT_SOURCE_DIR}/panel_testing
+  ${PROJECT_SOURCE_DIR}/platform ${PROJECT_SOURCE_DIR}/host_contract ${PROJECT_SOURCE_DIR}/panel_testing
   DESTINATION ${ORVO_INSTALL_SRCDIR}
   FILES_MATCHING PATTERN "*.cpp" PATTERN "*.h"
 )

@@ -5,18 +5,38 @@
 #include <cstdlib>
 #include <cstring>
 
-RecordingHost::RecordingHost() = default;
+#include "text.h"
+
+RecordingHost::RecordingHost() : checker_(*this), door_(HostDoor::open(*this)) {}
 
 RecordingHost::~RecordingHost() {
-    // Those not reported yet; the rule frees every answer still out.
-    const size_t neverBack = answers_.overdue().size();
-    if (neverBack > 0) {
-        breach(std::to_string(neverBack) + " answer(s) never handed back");
-    }
+    // Those not reported yet; the checker frees every answer still out.
+    checker_.hostEnding();
+    door_->close("the test's RecordingHost or TestedPanel has ended");
 }
 
 void RecordingHost::reserved() {
     std::abort();  // a script must never call it
+}
+
+void RecordingHost::report(Fault fault, const std::string& words) {
+    const std::string entry = std::string(faultName(fault)) + ": " + words;
+    if (faultSeverity(fault) == Severity::Note) {
+        notes_.push_back(entry);
+        return;
+    }
+    if (fault == Fault::HandedBackTwice || fault == Fault::ForeignHandBack) {
+        handBackErrors_.push_back(words);
+    }
+    if (fault == Fault::UnknownRequestKind || fault == Fault::CommandWithoutText) {
+        ++badRequests_;
+    }
+    breaches_.push_back(entry);
+    if (where_.file != nullptr) {
+        ADD_FAILURE_AT(where_.file, where_.line) << "host contract: ERROR " << entry;
+    } else {
+        ADD_FAILURE() << "host contract: ERROR " << entry;
+    }
 }
 
 void RecordingHost::captureDebug() {
@@ -29,35 +49,23 @@ void RecordingHost::pullDebug() {
     if (capture_ == nullptr) {
         return;
     }
-    std::string text = capture_->drain();
-    if (!text.empty()) {
-        debug_.push_back(text);
-        log_.push_back("debug " + text);
+    // As the transcript shows them: a line an entry, without its line end.
+    for (const std::string& line : linesOf(capture_->drain())) {
+        debug_.push_back(line);
+        log_.push_back("debug " + line);
     }
 }
 
-void RecordingHost::breach(const std::string& what) {
-    breaches_.push_back(what);
-    ADD_FAILURE() << "host contract: " << what;
-}
-
-void RecordingHost::reportOverdue(const std::string& when) {
-    // Reported once: a later hand-back of these is taken without another report.
-    for (const HandBackRule::Answer& due : answers_.overdue()) {
-        breach("the answer \"" + due.text + "\" to " + due.command + " was not handed back " + when);
-    }
-}
-
-void RecordingHost::beginCall() {
+void RecordingHost::beginCall(const std::string& event) {
     if (capture_ != nullptr) {
         capture_->claim();
     }
+    checker_.beginCall(event);
 }
 
 void RecordingHost::endOfCall() {
     pullDebug();
-    reportOverdue("before the call into the script returned");
-    answers_.callEnded();
+    checker_.endCall();
 }
 
 void RecordingHost::answer(const std::string& command, std::optional<std::string> text) {
@@ -100,47 +108,35 @@ std::optional<std::string> RecordingHost::answerFor(const std::string& command) 
 
 intptr_t RecordingHost::request(void* data, int32_t kind) {
     pullDebug();
+    if (!checker_.admit(data, kind)) {
+        return 0;
+    }
     if (kind == orvo_request_release) {
-        if (data == nullptr) {
-            log_.push_back("release null");
-            return 0;
-        }
-        HandBackRule::HandBack back = answers_.handBack(data);
-        if (back.fault == HandBackRule::Fault::None) {
-            log_.push_back("release " + back.text);
-            return 0;
-        }
-        const std::string what =
-            back.fault == HandBackRule::Fault::Twice
-                ? "the answer \"" + back.text + "\" to " + back.command + " was handed back twice"
-                : "hand-back of a pointer this host did not give out or already got back";
-        handBackErrors_.push_back(what);
-        breach(what);
-        log_.push_back("release <foreign>");
+        ContractChecker::HandBack back = checker_.handBack(data);
+        log_.push_back(!back.inOrder ? "release <foreign>"
+                       : back.absent ? "release null"
+                                     : "release " + back.text);
         return 0;
     }
     if (kind != orvo_request_command || data == nullptr) {
-        ++badRequests_;
-        breach(data == nullptr ? "a null command" : "a request of kind " + std::to_string(kind));
         log_.push_back("bad request kind " + std::to_string(kind));
+    }
+    std::optional<HostCommand> command = checker_.command(data, kind, [this](const std::string& text) {
+        commands_.push_back(text);
+        log_.push_back(text);
+    });
+    if (!command) {
         return 0;
     }
-    std::string command(static_cast<const char*>(data));
-    reportOverdue("before \"" + command + "\" was sent");
-    if (closed_) {
-        breach("\"" + command + "\" sent after AS, which must be the script's last command");
-    }
-    closed_ = closed_ || command == "AS";
-    commands_.push_back(command);
-    log_.push_back(command);
-    if (command.compare(0, 3, "PI ") == 0 || command.compare(0, 3, "PS ") == 0) {
+    if (command->word == "PI" || command->word == "PS") {
         return layoutResult_;
     }
-    std::optional<std::string> text = answerFor(command);
-    if (!text) {
+    const std::string text(static_cast<const char*>(data));
+    std::optional<std::string> answer = answerFor(text);
+    if (!answer) {
         return 0;
     }
-    return reinterpret_cast<intptr_t>(answers_.give(*text, command));
+    return reinterpret_cast<intptr_t>(checker_.give(*answer, text));
 }
 
 std::vector<std::string> RecordingHost::log() {

@@ -32,9 +32,9 @@ TEST(CorvaneStartUp, CarriesOnOnDeviceZeroWhenNeitherInstanceIsKnown) {
     PanelStory story(false);
     EXPECT_EQ(story.sent(), startUp("Vessa2540.orvo_ui",
                                     {"SD 'ZaD SDI Router'",
-                                     "debug Corvane:: Failed to find SDI driver ID in Instances.xml\n"},
+                                     "debug Corvane:: Failed to find SDI driver ID in Instances.xml"},
                                     {"SD 'DAZ Tally Infodriver'",
-                                     "debug Corvane:: Failed to find tally infodriver ID in Instances.xml\n"},
+                                     "debug Corvane:: Failed to find tally infodriver ID in Instances.xml"},
                                     "0"));
     // Names are then asked of device 0.
     story.report(183, "12", 0);

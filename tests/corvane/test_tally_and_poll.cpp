@@ -7,7 +7,7 @@ namespace {
 
 using CorvaneTally = StartedPanel;
 
-const Lines kRepeatedPoll = {"debug Corvane: Repeating poll of tally infodriver.\n", "IP 7 181 196"};
+const Lines kRepeatedPoll = {"debug Corvane: Repeating poll of tally infodriver.", "IP 7 181 196"};
 
 TEST_F(CorvaneTally, TakesOnlyTheSixteenSlotsOfTheTallyDriver) {
     struct Case {

@@ -78,7 +78,11 @@ TEST(HostileListAnswers, ASelectedIndexThatIsNotOneKeyAndOneWholeNumberChoosesNo
         ASSERT_GE(read.size(), 2u);
         EXPECT_EQ(read[0], "TG '1' 'Mixer' 'selectedindex'");
         EXPECT_EQ(read[1], "release " + c.answer);
-        EXPECT_EQ(read.size(), c.debugLine ? 3u : 2u);  // no CE '1' 'Deselect': no row was chosen
+        // No CE '1' 'Deselect': no row was chosen. A long answer's debug text may take several lines.
+        EXPECT_EQ(read.size() > 2, c.debugLine);
+        for (size_t i = 2; i < read.size(); ++i) {
+            EXPECT_EQ(read[i].compare(0, 6, "debug "), 0) << read[i].substr(0, 60);
+        }
 
         // The next choice with a proper answer works.
         panel.host.answer("TG '1' 'Mixer' 'selectedindex'", "selectedindex=4");
@@ -169,7 +173,7 @@ TEST(HostileReleases, ForeignAndRepeatedReleasesAreIgnoredAndHeldAnswersDieWithT
     panel.sent();
 
     char foreign[] = "myParam=the host's own";
-    const std::string ignored = "notify: ignored the release of a text this script does not hold\n";
+    const std::string ignored = "debug notify: ignored the release of a text this script does not hold";
     EXPECT_EQ(panel.notify(second, orvo_event_release), nullptr);
     EXPECT_EQ(panel.notify(second, orvo_event_release), nullptr);  // already taken back
     EXPECT_EQ(panel.notify(foreign, orvo_event_release), nullptr);
@@ -177,8 +181,7 @@ TEST(HostileReleases, ForeignAndRepeatedReleasesAreIgnoredAndHeldAnswersDieWithT
     EXPECT_EQ(panel.notify(first + 1, orvo_event_release), nullptr);  // inside an answer, not an answer
     EXPECT_STREQ(foreign, "myParam=the host's own");
     EXPECT_EQ(std::strlen(first), kMebibyte.size() + 8);
-    // Debug lines written with no command between them reach the log as one.
-    EXPECT_EQ(panel.sent(), (Lines{"debug " + ignored + ignored + ignored + ignored}));
+    EXPECT_EQ(panel.sent(), (Lines{ignored, ignored, ignored, ignored}));
 
     EXPECT_EQ(panel.notify(first, orvo_event_release), nullptr);
     EXPECT_EQ(panel.notify(first, orvo_event_release), nullptr);

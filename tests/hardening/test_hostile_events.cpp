@@ -192,7 +192,7 @@ TEST(HostileTimers, ForeignIdsAreStoppedAsGivenAndHighPointerBitsAreNotPartOfThe
         Lines expected;
     };
     const uintptr_t high = sizeof(void*) > 4 ? ~uintptr_t{0} << 16 << 16 : 0;
-    const Lines poll = {"debug Corvane: Repeating poll of tally infodriver.\n", "IP 7 181 196"};
+    const Lines poll = {"debug Corvane: Repeating poll of tally infodriver.", "IP 7 181 196"};
     const Case cases[] = {
         {orvo_data_from_integer(-1), {"ET -1"}},
         {orvo_data_from_integer(INT_MIN), {"ET -2147483648"}},

@@ -110,8 +110,8 @@ TEST(PanelKit, EveryEventKindReachesItsHandlerAsTheHostCarriesIt) {
     panel.integerEvent(-5);
     panel.recordEvent(&record);
     EXPECT_EQ(panel.parentRequest("return=all"), "asked return");
-    EXPECT_EQ(panel.sent(), (Lines{"debug button 1 Dest index=12\n", "debug revertive 7 183 Camera 3\n",
-                                   "debug timer 1\n", "debug integer -5\n", "debug record\n"}));
+    EXPECT_EQ(panel.sent(), (Lines{"debug button 1 Dest index=12", "debug revertive 7 183 Camera 3",
+                                   "debug timer 1", "debug integer -5", "debug record"}));
     panel.close();
     EXPECT_EQ(panel.sent(), Lines{"AS"});
 }
@@ -121,7 +121,7 @@ TEST(PanelKit, AFailedCreationAnswersNullAndSaysWhy) {
     EXPECT_NONFATAL_FAILURE(panel.createThroughExport(load_orvo_client_script, "none"), "answered null");
     // The helper base was made before the panel's constructor threw, and its destructor still closes.
     EXPECT_EQ(panel.sent(),
-              (Lines{"AS", "debug load_orvo_client_script: could not create the script: no layouts\n"}));
+              (Lines{"AS", "debug load_orvo_client_script: could not create the script: no layouts"}));
 }
 
 TEST(PanelKit, BreachesOfTheHostContractFailTheTest) {
@@ -147,13 +147,15 @@ TEST(PanelKit, BreachesOfTheHostContractFailTheTest) {
              host.endOfCall();
              host.request(answer, 5);
          },
-         "did not give out or already got back"},
+         "foreign-hand-back: the script handed back a text this host never gave it"},
         {"command after AS",
          [](RecordingHost& host) {
              host.request(const_cast<char*>("AS"), 0);
              host.request(const_cast<char*>("CE '1' 'A'"), 0);
          },
-         "after AS"},
+         "command-after-close"},
+        {"malformed command", [](RecordingHost& host) { host.request(const_cast<char*>("IW 8 12 1 1"), 0); },
+         "malformed-command: malformed command: IW takes {device} '{text}' {slot} {flag}"},
     };
     for (const Breach& breach : breaches) {
         SCOPED_TRACE(breach.name);
@@ -181,10 +183,10 @@ TEST(PanelKit, CapturesEndInAnyOrderAndLeaveStandardErrorAlone) {
     first->tick(1);
     second->tick(2);
     // Ended oldest first, as a vector of them is cleared.
-    EXPECT_EQ(first->sent(), (Lines{"PI '1' 'layouts/Echo.orvo_ui'", "debug timer 1\n"}));
+    EXPECT_EQ(first->sent(), (Lines{"PI '1' 'layouts/Echo.orvo_ui'", "debug timer 1"}));
     first.reset();
     second->tick(3);
-    EXPECT_EQ(second->sent(), (Lines{"PI '1' 'layouts/Echo.orvo_ui'", "debug timer 2\n", "debug timer 3\n"}));
+    EXPECT_EQ(second->sent(), (Lines{"PI '1' 'layouts/Echo.orvo_ui'", "debug timer 2", "debug timer 3"}));
     second.reset();
 #if !defined(_WIN32)
     struct stat after;
@@ -206,11 +208,13 @@ TEST(PanelKitDeathTest, AKeptRecordCrashesAtOnceAndTheKitNamesItsEvent) {
     GTEST_SKIP()
         << "under a processor emulator the guarded page's fault does not come back as it does natively";
 #endif
-    EXPECT_DEATH(playFaulty([](TestedPanel& panel) {
-                     panel.revertive(7, 183, "Camera 3");
-                     panel.revertive(7, 184, "Camera 4");
-                 }),
-                 "read the record of the event revertive 7 183 \"Camera 3\" after the call");
+    EXPECT_DEATH(
+        playFaulty([](TestedPanel& panel) {
+            panel.revertive(7, 183, "Camera 3");
+            panel.revertive(7, 184, "Camera 4");
+        }),
+        "ERROR record-read-after-call: the script read the record of the event revertive 7 183 "
+        "\"Camera 3\" after the call that carried it had returned, during the event revertive 7 184");
 }
 
 TEST(PanelKitDeathTest, SanitizerReportsReachTheTestsOutput) {

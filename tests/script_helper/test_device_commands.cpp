@@ -143,7 +143,7 @@ TEST(InfoWrite, OverLongTextWritesOneDebugLineAndIsStillSentWhole) {
         EXPECT_EQ(host.commands()[0], "IW 7 '" + text + "' 183 1");
         std::vector<std::string> expectedDebug;
         if (length > 256) {
-            expectedDebug.push_back("The IW string is too long (max 256 chars)\n");
+            expectedDebug.push_back("The IW string is too long (max 256 chars)");
         }
         EXPECT_EQ(host.debugLines(), expectedDebug) << length;
     }

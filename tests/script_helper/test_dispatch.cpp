@@ -120,8 +120,8 @@ TEST(Dispatch, ReleaseOfNullOrForeignOrRepeatedPointerIsIgnored) {
     char* answer = script.notify(request, orvo_event_parent);
     script.notify(answer, orvo_event_release);
     script.notify(answer, orvo_event_release);  // a second release must not free it again
-    const std::string ignored = "notify: ignored the release of a text this script does not hold\n";
-    EXPECT_EQ(host.debugLines(), std::vector<std::string>{ignored + ignored});
+    const std::string ignored = "notify: ignored the release of a text this script does not hold";
+    EXPECT_EQ(host.debugLines(), (std::vector<std::string>{ignored, ignored}));
     EXPECT_TRUE(host.commands().empty());
 }
 
@@ -185,10 +185,10 @@ TEST(Dispatch, ADroppedEventSaysWhyInOneDebugLine) {
         const char* line;
     };
     const Case cases[] = {
-        {orvo_event_revertive, false, "notify: dropped a kind-1 event: std::bad_alloc\n"},
-        {orvo_event_button, true, "notify: dropped a kind-2 event: unknown error\n"},
-        {orvo_event_parent, false, "notify: dropped a kind-3 event: std::bad_alloc\n"},
-        {orvo_event_timer, true, "notify: dropped a kind-4 event: unknown error\n"},
+        {orvo_event_revertive, false, "notify: dropped a kind-1 event: std::bad_alloc"},
+        {orvo_event_button, true, "notify: dropped a kind-2 event: unknown error"},
+        {orvo_event_parent, false, "notify: dropped a kind-3 event: std::bad_alloc"},
+        {orvo_event_timer, true, "notify: dropped a kind-4 event: unknown error"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.kind);

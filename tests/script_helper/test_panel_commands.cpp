@@ -206,9 +206,8 @@ TEST(Debug, WritesTextUnchangedAndFillsNineMarkersInOnePass) {
                        "%1");
     TestScript noHost(nullptr, "");
     noHost.debug("without host\n");
-    EXPECT_EQ(
-        host.debugLines(),
-        (std::vector<std::string>{"plain line\nno line enda-b-c-d-e-f-g-h-%1 a0 %a 100%without host\n"}));
+    EXPECT_EQ(host.debugLines(), (std::vector<std::string>{
+                                     "plain line", "no line enda-b-c-d-e-f-g-h-%1 a0 %a 100%without host"}));
 }
 
 }  // namespace

@@ -1,15 +1,20 @@
 cmake_minimum_required(VERSION 3.25)
 # One run of panel_host for the table in CMakeLists.txt: writes the scenario (its lines joined by '|')
 # to WORK, runs panel_host (under the cross emulator, if any) with ARGS (joined by '|', where @SCENARIO@
-# stands for the scenario written), and fails unless the exit status is STATUS and the output, standard
-# output and standard error together, matches the regular expression EXPECT.
+# stands for the scenario written), in the folder DIR when one is given, and fails unless the exit status
+# is STATUS and the output, standard output and standard error together, matches the regular expression
+# EXPECT.
 file(MAKE_DIRECTORY ${WORK})
 set(scenario ${WORK}/${NAME}.scenario)
 string(REPLACE "|" "\n" lines "${SCENARIO}")
 file(WRITE ${scenario} "${lines}")
 string(REPLACE "@SCENARIO@" "${scenario}" args "${ARGS}")
 string(REPLACE "|" ";" args "${args}")
-execute_process(COMMAND ${EMULATOR} ${PANEL_HOST} ${args}
+set(where "")
+if(DIR)
+  set(where WORKING_DIRECTORY ${DIR})
+endif()
+execute_process(COMMAND ${EMULATOR} ${PANEL_HOST} ${args} ${where}
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 string(LENGTH "${out}" length)
 if(length GREATER 4000)

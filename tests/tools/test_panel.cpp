@@ -9,7 +9,8 @@
 //   Poll     sends the command, then writes the debug line "TestPanel: after the command"
 //   Mute     makes the destructor leave out the closing AS
 // and the hostile ones, each breaking the contract in one way:
-//   Crash    crashes: value=segv writes to an address no process maps, value=abort aborts
+//   Crash    crashes: value=segv writes to an address no process maps, value=abort aborts, value=stack
+//            recurses once a character of a text that never ends, until the stack overflows
 //   Exit     ends the process with exit(0)
 //   Thread   sends the command from a thread of its own (and waits for it)
 //   Late     leaves an object behind that sends the command when the library unloads
@@ -19,6 +20,8 @@
 // Built with TEST_PANEL_MUTANT, Poll sends its command twice: the changed build a replay tells apart.
 // Revertives, ticks, integer and record events are written as debug lines; a parent request is answered
 // "echo:<text>", or not at all for the empty request.
+// Built with TEST_PANEL_EVERY_PRESS_OVERFLOWS, every press is a press of Crash with value=stack, for the
+// validator, whose storms press what they like.
 #if defined(_WIN32)
 #include <windows.h>
 #else
@@ -57,6 +60,17 @@ struct LateRequest {
 LateRequest lateRequest;
 
 char rudeText[] = "rude";
+
+// One frame a character, as a parser that recurses over its text does, on a text far longer than any
+// stack holds frames for. The frame is read after the call, so the recursion cannot become a loop.
+size_t depthOfText(const char* text, size_t at, size_t length) {
+    if (at == length) {
+        return 0;
+    }
+    volatile char frame[512];
+    frame[0] = text[at % 4];
+    return depthOfText(text, at + 1, length) + static_cast<size_t>(frame[0]);
+}
 
 class TestPanel : public orvo_client_callback {
 public:
@@ -118,6 +132,10 @@ private:
     void button(const orvo_button_record& record) {
         std::string control = record.controlId;
         std::string value = record.message->value;
+#if defined(TEST_PANEL_EVERY_PRESS_OVERFLOWS)
+        control = "Crash";
+        value = "stack";
+#endif
         if (control == "Send" || control == "Twice" || control == "Keep" || control == "Poll") {
             intptr_t answer = send(value);
 #if defined(TEST_PANEL_MUTANT)
@@ -142,6 +160,9 @@ private:
         } else if (control == "Crash") {
             if (value == "abort") {
                 std::abort();
+            }
+            if (value == "stack") {
+                debugLine("TestPanel: depth " + std::to_string(depthOfText("text", 0, ~size_t{0})) + "\n");
             }
             volatile uintptr_t unmapped = 8;
             *reinterpret_cast<volatile int*>(unmapped) = 1;

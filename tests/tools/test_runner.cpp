@@ -123,19 +123,26 @@ TEST(HostRun, ContractFaultsAreErrorsWithTheirRule) {
     };
     const Case cases[] = {
         {"press Keep value=SD 'Router'\n",
-         "ERROR   the answer \"3 1\" to SD 'Router' was not handed back before the call into the script "
+         "ERROR   answer-not-handed-back: the answer \"3 1\" to SD 'Router' was not handed back before the "
+         "call into the script "
          "returned",
          Fault::AnswerNotHandedBack},
-        {"press Twice value=SD 'Router'\n", "ERROR   the answer \"3 1\" to SD 'Router' was handed back twice",
+        {"press Twice value=SD 'Router'\n",
+         "ERROR   answer-handed-back-twice: the answer \"3 1\" to SD 'Router' was handed back twice",
          Fault::HandedBackTwice},
-        {"press Foreign\n", "ERROR   the script handed back a text this host never gave it",
+        {"press Foreign\n",
+         "ERROR   foreign-hand-back: the script handed back a text this host never gave it",
          Fault::ForeignHandBack},
-        {"press Mute\n", "ERROR   the script ended without sending AS", Fault::NoClosingCommand},
-        {"press Send value=IP 7 1 x\n", "ERROR   malformed command: IP: field \"x\" is not a number",
+        {"press Mute\n", "ERROR   no-closing-command: the script ended without sending AS",
+         Fault::NoClosingCommand},
+        {"press Send value=IP 7 1 x\n",
+         "ERROR   malformed-command: malformed command: IP: field \"x\" is not a number",
          Fault::MalformedCommand},
-        {"press Send value=HELLO\n", "ERROR   malformed command: unknown command word \"HELLO\"",
+        {"press Send value=HELLO\n",
+         "ERROR   malformed-command: malformed command: unknown command word \"HELLO\"",
          Fault::MalformedCommand},
-        {"press Send value=AS\n", "ERROR   a command after AS, which must be the script's last",
+        {"press Send value=AS\n",
+         "ERROR   command-after-close: a command after AS, which must be the script's last",
          Fault::CommandAfterClose},
     };
     for (const Case& c : cases) {
@@ -154,7 +161,7 @@ TEST(HostRun, DebugLinesLandBetweenTheCommandsAroundThem) {
 }
 
 TEST(HostRun, PolledRevertivesArriveOnlyOnceTheEventHasReturned) {
-    Played run = play("silent 7 2\npress Poll value=IP 7 1 3\n");
+    Played run = play("silent 7 2\npress Send value=IR 7 1 3\npress Poll value=IP 7 1 3\n");
     EXPECT_TRUE(inOrder(run.transcript, {"sent    IP 7 1 3", "debug   TestPanel: after the command",
                                          "event   revertive 7 1 \"a\"", "debug   TestPanel: revertive 7 1 a",
                                          "event   revertive 7 3 \"c\""}))
@@ -169,10 +176,13 @@ TEST(HostRun, WritesComeBackOnlyToARegisteredScript) {
         "press Send value=IU 7\n"
         "press Send value=IW 7 'z' 3 1\n"
         "press Send value=IP 7 3 3\n");
-    EXPECT_TRUE(
-        inOrder(run.transcript, {"sent    IW 7 'x y' 3 1", "event   revertive 7 3 \"x y\"", "sent    IU 7",
-                                 "sent    IW 7 'z' 3 1", "sent    IP 7 3 3", "event   revertive 7 3 \"z\""}))
+    EXPECT_TRUE(inOrder(run.transcript,
+                        {"sent    IW 7 'x y' 3 1", "event   revertive 7 3 \"x y\"", "sent    IU 7",
+                         "sent    IW 7 'z' 3 1", "note    unregistered-slot: IW: no revertive will come",
+                         "sent    IP 7 3 3", "note    unregistered-slot: IP: no revertive will come"}))
         << run.transcript;
+    // A driver reports only to the panels registered for a slot, a poll's answer included.
+    EXPECT_EQ(run.transcript.find("revertive 7 3 \"z\""), std::string::npos) << run.transcript;
     EXPECT_EQ(run.errors, 0);
 }
 
@@ -301,13 +311,14 @@ TEST(HostRun, AMissingLibraryOrExportIsABadInput) {
         EXPECT_EQ(error.what(),
                   std::string(PANEL_HOST_NO_EXPORT) + ": the library has no export load_orvo_client_script");
     }
-    // A file that is there but is no library: the loader's own reason follows the file's name.
+    // A file that is there but is no library: the loader's own reason follows the file's name (and the
+    // path the loader was given, where that is another).
     std::string layout = siteDir() + "/Test.orvo_ui";
     try {
         Runner runner(testSite(), layout, transcript);
         FAIL() << "loaded a layout file as a library";
     } catch (const InputError& error) {
-        std::string expected = layout + ": cannot load the panel library: ";
+        std::string expected = layout + ": cannot load the panel library";
         EXPECT_EQ(std::string(error.what()).compare(0, expected.size(), expected), 0) << error.what();
         EXPECT_GT(std::string(error.what()).size(), expected.size()) << error.what();
     }
@@ -337,6 +348,7 @@ TEST(HostRun, ALayoutBaseWithADriveLetterIsNotTakenAsRelativeToTheSite) {
 TEST(HostRun, TheDrawingShowsWhatTheScriptSetWithTP) {
     Played run = play("press Send value=TP 'text=ON' '1' 'Keep'\nshow\n");
     EXPECT_EQ(run.errors, 0) << run.transcript;
-    EXPECT_NE(run.transcript.find("Keep:      button, enabled\n             set: text=ON\n"), std::string::npos)
+    EXPECT_NE(run.transcript.find("Keep:      button, enabled\n             set: text=ON\n"),
+              std::string::npos)
         << run.transcript;
 }

@@ -12,6 +12,11 @@
 //   FAULT_WALL_CLOCK      writes the wall clock in a debug line on A, so no two runs are the same
 //   FAULT_NULL_HOST       calls the host at creation without looking whether there is one
 //   FAULT_NO_ENTRY        has no export at all
+// The authors' mistakes, each named by the same rule in the kit, a scenario run and the validator:
+//   FAULT_KEPT_RECORD         keeps the record of a press of A and reads it in the next event
+//   FAULT_MALFORMED_COMMAND   sends a command built by hand without its quotes on Go
+//   FAULT_AFTER_DESTRUCTION   a static object sends a command through the host once the script is gone
+//   FAULT_UNREGISTERED_WRITE  writes a slot it never registered for on Go (a note, not a breach)
 #include <chrono>
 #include <ctime>
 #include <stdexcept>
@@ -31,6 +36,19 @@ namespace {
 char tickText[] = "tick";
 #endif
 
+#if defined(FAULT_AFTER_DESTRUCTION)
+// Says goodbye through the last host it saw, from its destructor: at unload or at the end of the process,
+// long after the host destroyed the script.
+struct Farewell {
+    orvo_host* host = nullptr;
+    ~Farewell() {
+        if (host != nullptr) {
+            host->request(const_cast<char*>("CE '1' 'Go'"), orvo_request_command);
+        }
+    }
+} farewell;
+#endif
+
 class FaultyPanel : public orvo_client_callback {
 public:
     FaultyPanel(orvo_host* host, const char* basePath) : host_(host) {
@@ -38,6 +56,9 @@ public:
         if (host_ == nullptr) {
             return;
         }
+#endif
+#if defined(FAULT_AFTER_DESTRUCTION)
+        farewell.host = host_;
 #endif
         std::string base = basePath == nullptr ? "" : basePath;
         send("PS '1' '" + (base.empty() ? std::string() : base + "/") + "Faulty.orvo_ui'");
@@ -51,6 +72,14 @@ public:
     }
 
     char* notify(void* data, int32_t kind) override {
+#if defined(FAULT_KEPT_RECORD)
+        if (kept_ != nullptr) {
+            // The fault: the record of an earlier call, read now.
+            volatile char first = kept_->controlId[0];
+            (void)first;
+        }
+        kept_ = kind == orvo_event_button ? static_cast<const orvo_button_record*>(data) : nullptr;
+#endif
         if (kind == orvo_event_button && data != nullptr) {
             const char* control = static_cast<const orvo_button_record*>(data)->controlId;
             button(control == nullptr ? "" : control);
@@ -105,6 +134,12 @@ private:
             }
 #endif
         } else if (control == "Go") {
+#if defined(FAULT_MALFORMED_COMMAND)
+            send("IW 8 12 1 1");
+#endif
+#if defined(FAULT_UNREGISTERED_WRITE)
+            send("IW 3 '12' 183 1");
+#endif
 #if defined(FAULT_OTHER_THREAD)
             std::thread other([this] { lookUp(); });
             other.join();
@@ -126,6 +161,9 @@ private:
     orvo_host* host_;
     int presses_ = 0;
     char* leaked_ = nullptr;
+#if defined(FAULT_KEPT_RECORD)
+    const orvo_button_record* kept_ = nullptr;
+#endif
 };
 
 }  // namespace

@@ -89,7 +89,7 @@ TEST_F(CorvaneDll, APanelDrivenOnlyThroughRawEntriesAnswersEveryEventKindAndClos
     // Kind 4: the poll timer, with fifteen slots still unanswered; the debug line comes through
     // OutputDebugStringA.
     EXPECT_EQ(hostNotify(panel, orvo_data_from_integer(1), orvo_event_timer), nullptr);
-    EXPECT_EQ(sent(), (Lines{"debug Corvane: Repeating poll of tally infodriver.\n", "IP 7 181 196"}));
+    EXPECT_EQ(sent(), (Lines{"debug Corvane: Repeating poll of tally infodriver.", "IP 7 181 196"}));
 
     // Kinds 6 and 7, and kinds outside the contract: nothing happens.
     int32_t record = 0;

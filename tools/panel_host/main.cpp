@@ -18,6 +18,7 @@
 #include "compare.h"
 #include "input_error.h"
 #include "options.h"
+#include "contract_rules.h"
 #include "orvo_version.h"
 #include "runner.h"
 #include "scenario.h"
@@ -157,6 +158,10 @@ int main(int argc, char** argv) {
     }
     if (options.mode == Mode::Version) {
         std::cout << "panel_host " ORVO_PRODUCT_VERSION "\n";
+        return 0;
+    }
+    if (options.mode == Mode::Rules) {
+        std::cout << contractRulesTable();
         return 0;
     }
     if (options.mode == Mode::Validate) {

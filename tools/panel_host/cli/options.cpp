@@ -7,6 +7,7 @@ const char* const kUsage =
     "usage: panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]\n"
     "       panel_host --serve [--port N] [--listen ADDR] [--watch] LIBRARY SITE [SCENARIO]\n"
     "       panel_host --version\n"
+    "       panel_host --rules     the host contract's rules, as the guides list them\n"
     "  LIBRARY   the panel script library to load (e.g. Corvane.so)\n"
     "  SITE      the site file (JSON): instances, databases, information drivers, layouts\n"
     "  SCENARIO  the steps to play; without it they are read from standard input\n"
@@ -35,6 +36,10 @@ Options readOptions(const std::vector<std::string>& args) {
     Options options;
     if (args.size() == 1 && (args[0] == "--help" || args[0] == "-h")) {
         options.mode = Mode::Help;
+        return options;
+    }
+    if (args.size() == 1 && args[0] == "--rules") {
+        options.mode = Mode::Rules;
         return options;
     }
     if (args.size() == 1 && args[0] == "--version") {

@@ -14,6 +14,7 @@ enum class Mode {
     Serve,     // the workbench page
     Validate,  // the validator: its own options are in `validateArgs`
     Version,
+    Rules,  // the host contract's rules as a table
     Help,
 };
 

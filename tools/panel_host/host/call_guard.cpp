@@ -11,6 +11,7 @@
 #include <io.h>
 #include <windows.h>
 #else
+#include <signal.h>
 #include <unistd.h>
 #endif
 
@@ -97,6 +98,24 @@ LONG WINAPI onUnhandledException(EXCEPTION_POINTERS* info) {
 }
 #endif
 
+#if !defined(_WIN32)
+// A script that overflows its stack faults where no handler could run; the handlers run on a stack of
+// their own instead. It belongs to the thread that installs the guard, the one that calls the script.
+void useOwnSignalStack() {
+    stack_t current{};
+    if (::sigaltstack(nullptr, &current) == 0 && (current.ss_flags & SS_DISABLE) == 0) {
+        return;
+    }
+    const size_t size = 64 * 1024;
+    stack_t own{};
+    own.ss_sp = std::malloc(size);  // kept for the life of the process, as the thread may fault at any time
+    own.ss_size = size;
+    if (own.ss_sp != nullptr && ::sigaltstack(&own, nullptr) != 0) {
+        std::free(own.ss_sp);
+    }
+}
+#endif
+
 const int kFaultSignals[] = {
     SIGSEGV, SIGABRT, SIGFPE, SIGILL,
 #if !defined(_WIN32)
@@ -110,6 +129,9 @@ namespace call_guard {
 
 void install() {
     std::atexit(onExit);
+#if !defined(_WIN32)
+    useOwnSignalStack();
+#endif
     if (installed) {
         return;
     }
@@ -127,6 +149,7 @@ void install() {
     std::at_quick_exit(onExit);
     struct sigaction action {};
     action.sa_handler = onSignal;
+    action.sa_flags = SA_ONSTACK;
     sigemptyset(&action.sa_mask);
     for (int signal : kFaultSignals) {
         ::sigaction(signal, &action, nullptr);

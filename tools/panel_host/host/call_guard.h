@@ -8,8 +8,10 @@
 // "panel_host: file:line: the script crashed (SIGSEGV) during notify kind 2" (or "... ended the process
 // (exit) ...") to standard error and end the process with status 3. The transcript so far is on
 // standard output, as the host flushes it before every call into the script and before every return to
-// it. A fault outside a call is the host's own and takes its default course. The guard is one per
-// process; it owns nothing.
+// it. A fault outside a call is the host's own and takes its default course. On POSIX the handlers run
+// on an alternate signal stack, so a script that overflows its stack is reported like any other crash;
+// that stack is the installing thread's, so the thread that calls the script installs the guard. The
+// guard is one per process; it owns nothing but that stack, which lives as long as the process.
 #pragma once
 
 #include <string>
@@ -19,8 +21,9 @@ namespace call_guard {
 // Exit status of a run the script crashed or ended.
 constexpr int kScriptEndedStatus = 3;
 
-// Installs the handlers (once per process) and, each time, a hook at process exit. Call it after
-// loading a library, so the hook runs before the library's own exit-time code.
+// Installs the handlers (once per process), the calling thread's alternate signal stack (once per
+// thread) and, each time, a hook at process exit. Call it after loading a library, so the hook runs
+// before the library's own exit-time code.
 void install();
 
 // The library being played, for a run that plays more than one ("" for none).

@@ -48,29 +48,16 @@ bool Devices::registered(int32_t device, int32_t slot) const {
     return false;
 }
 
-std::string Devices::pollProblem(int32_t device, int32_t first, int32_t last) const {
-    if (!isInfoDriver(device)) {
-        return "device " + std::to_string(device) + " is not an information driver";
-    }
-    if (first > last) {
-        return "the range " + std::to_string(first) + " to " + std::to_string(last) + " is empty";
-    }
-    if (int64_t{last} - first + 1 > kMaxPollSlots) {
-        return "the range " + std::to_string(first) + " to " + std::to_string(last) + " is wider than " +
-               std::to_string(kMaxPollSlots) + " slots";
-    }
-    return "";
-}
-
 std::vector<Revertive> Devices::poll(int32_t device, int32_t first, int32_t last) const {
     std::vector<Revertive> out;
     auto driver = drivers_.find(device);
-    if (driver == drivers_.end() || !pollProblem(device, first, last).empty()) {
+    if (driver == drivers_.end() || first > last ||
+        int64_t{last} - first + 1 > ContractChecker::kMaxPollSlots) {
         return out;
     }
     for (int64_t slot = first; slot <= last; ++slot) {
         int32_t s = static_cast<int32_t>(slot);
-        if (driver->second.silent.count(s) == 0) {
+        if (registered(device, s) && driver->second.silent.count(s) == 0) {
             out.push_back({device, s, slotText(device, s)});
         }
     }

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "contract_checker.h"
 #include "site.h"
 
 struct Revertive {
@@ -23,9 +24,6 @@ struct Revertive {
 
 class Devices {
 public:
-    // A poll may ask for at most this many slots; a wider range is refused as a fault of the script.
-    static constexpr int32_t kMaxPollSlots = 4096;
-
     explicit Devices(const Site& site);
 
     // SD: "{device} {offset}", or nullopt for a name the host does not know.
@@ -39,11 +37,10 @@ public:
     void registerSlots(int32_t device, int32_t first, int32_t last, bool add);
     // IU
     void unregister(int32_t device);
-    // IP: one revertive for each slot of the range that is not silent, in slot order. The range must
-    // be of a known driver and hold at most kMaxPollSlots slots (the caller checks with pollProblem()).
+    // IP: one revertive for each slot of the range the script is registered for and that is not silent,
+    // in slot order (a driver reports to the panels registered for a slot, a poll included). The contract
+    // checker has already refused an empty range or one wider than it allows; nothing for such a range.
     std::vector<Revertive> poll(int32_t device, int32_t first, int32_t last) const;
-    // Why a poll of that range cannot be answered, or "" when it can.
-    std::string pollProblem(int32_t device, int32_t first, int32_t last) const;
     // IW: stores the text; returns the revertive for the script when it is registered for the slot and
     // the slot is not silent.
     std::optional<Revertive> write(int32_t device, int32_t slot, const std::string& text);

@@ -9,7 +9,30 @@
 #include "text.h"
 
 EmulatedHost::EmulatedHost(const Site& site, HostLog& log)
-    : log_(log), siteDir_(site.siteDir), basePath_(site.basePath), devices_(site) {}
+    : log_(log),
+      siteDir_(site.siteDir),
+      basePath_(site.basePath),
+      devices_(site),
+      door_(HostDoor::open(*this)),
+      checker_(*this) {
+    checker_.watchCallState(true);
+}
+
+EmulatedHost::~EmulatedHost() {
+    std::lock_guard<std::mutex> lock(requestLock_);
+    door_->close("the host emulator's run is over");
+}
+
+void EmulatedHost::report(Fault fault, const std::string& words) {
+    if (fault == Fault::OutsideCall || fault == Fault::AfterDestruction) {
+        // Nothing is written now: the host may be drawing or the run may be over.
+        strays_.emplace_back(fault, words);
+    } else if (faultSeverity(fault) == Severity::Note) {
+        host_log::note(log_, fault, words);
+    } else {
+        error(fault, words);
+    }
+}
 
 void EmulatedHost::reserved() {
     // A call through the first slot means the script's idea of the host object's table is wrong.
@@ -26,37 +49,37 @@ void EmulatedHost::pullDebug() {
     }
 }
 
-void EmulatedHost::reportOverdue(const char* when) {
-    for (const HandBackRule::Answer& answer : answers_.overdue()) {
-        error(Fault::AnswerNotHandedBack, "the answer " + quotedText(answer.text) + " to " + answer.command +
-                                              " was not handed back " + when);
-    }
-}
-
-void EmulatedHost::beginCall() {
+void EmulatedHost::beginCall(const std::string& event) {
     std::lock_guard<std::mutex> lock(requestLock_);
-    calling_ = true;
-    callThread_ = std::this_thread::get_id();
+    checker_.beginCall(event);
 }
 
 void EmulatedHost::endOfCall() {
     std::lock_guard<std::mutex> lock(requestLock_);
-    calling_ = false;
     pullDebug();
-    reportOverdue("before the call into the script returned");
-    answers_.callEnded();
+    checker_.endCall();
 }
 
-std::vector<std::string> EmulatedHost::takeStrayRequests() {
+bool EmulatedHost::returned(int32_t kind, const void* result) {
     std::lock_guard<std::mutex> lock(requestLock_);
-    std::vector<std::string> strays;
+    return checker_.returned(kind, result);
+}
+
+void EmulatedHost::scriptDestroyed() {
+    std::lock_guard<std::mutex> lock(requestLock_);
+    checker_.scriptDestroyed();
+}
+
+std::vector<std::pair<Fault, std::string>> EmulatedHost::takeStrayRequests() {
+    std::lock_guard<std::mutex> lock(requestLock_);
+    std::vector<std::pair<Fault, std::string>> strays;
     strays.swap(strays_);
     return strays;
 }
 
 void EmulatedHost::outliveRun() {
     std::lock_guard<std::mutex> lock(requestLock_);
-    afterRun_ = true;
+    door_->close("the library could not be unloaded before the summary, and its exit-time code called");
 }
 
 std::string EmulatedHost::takeInputFault() {
@@ -74,38 +97,15 @@ bool EmulatedHost::takeRevertive(Revertive& out) {
     return true;
 }
 
-namespace {
-
-std::string describeRequest(const void* data, int32_t kind) {
-    if (kind == orvo_request_command && data != nullptr) {
-        return quotedText(static_cast<const char*>(data));
-    }
-    return "of kind " + std::to_string(kind);
-}
-
-}  // namespace
-
 intptr_t EmulatedHost::request(void* data, int32_t kind) {
     std::lock_guard<std::mutex> lock(requestLock_);
     // Nothing may be thrown back into the script's frames.
     try {
-        if (afterRun_) {
-            std::cout.flush();
-            std::cerr << "panel_host: ERROR a request " << describeRequest(data, kind)
-                      << " as the process ended, after the run (the library could not be unloaded before the "
-                         "summary)\n";
-            std::_Exit(1);
+        if (checker_.inCall()) {
+            pullDebug();
         }
-        if (!calling_) {
-            // Nothing is written now: the host may be drawing or the run may be over.
-            strays_.push_back("a request " + describeRequest(data, kind) +
-                              " while no call into the script was in progress; not carried out");
+        if (!checker_.admit(data, kind)) {
             return 0;
-        }
-        pullDebug();
-        if (std::this_thread::get_id() != callThread_) {
-            error(Fault::OtherThread, "a request " + describeRequest(data, kind) +
-                                          " from a thread other than the one the host called the script on");
         }
         intptr_t result = carryOut(data, kind);
         // What the script did so far is on record should it never return.
@@ -120,53 +120,27 @@ intptr_t EmulatedHost::request(void* data, int32_t kind) {
 }
 
 intptr_t EmulatedHost::carryOut(void* data, int32_t kind) {
-    {
-        if (kind == orvo_request_release) {
-            HandBackRule::HandBack back = answers_.handBack(data);
-            if (back.fault == HandBackRule::Fault::Twice) {
-                error(Fault::HandedBackTwice, "the answer " + quotedText(back.text) + " to " + back.command +
-                                                  " was handed back twice");
-            } else if (back.fault == HandBackRule::Fault::Foreign) {
-                error(Fault::ForeignHandBack, "the script handed back a text this host never gave it");
-            } else {
-                LogEntry entry;
-                entry.tag = LogTag::Back;
-                entry.text = back.text;
-                entry.absent = data == nullptr;
-                log_.write(entry);
-            }
-            return 0;
+    if (kind == orvo_request_release) {
+        ContractChecker::HandBack back = checker_.handBack(data);
+        if (back.inOrder) {
+            LogEntry entry;
+            entry.tag = LogTag::Back;
+            entry.text = back.text;
+            entry.absent = back.absent;
+            log_.write(entry);
         }
-        if (kind != orvo_request_command) {
-            error(Fault::UnknownRequestKind,
-                  "request of kind " + std::to_string(kind) + "; the host knows kinds 0 and 5");
-            return 0;
-        }
-        if (data == nullptr) {
-            error(Fault::CommandWithoutText, "a command request without a command text");
-            return 0;
-        }
-        reportOverdue("before the next command");
-        return command(static_cast<const char*>(data));
-    }
-}
-
-intptr_t EmulatedHost::command(const std::string& text) {
-    LogEntry sent;
-    sent.tag = LogTag::Sent;
-    sent.text = text;
-    log_.write(sent);
-    if (closed_) {
-        error(Fault::CommandAfterClose, "a command after AS, which must be the script's last");
-    }
-    HostCommand parsed;
-    try {
-        parsed = parseHostCommand(text);
-    } catch (const CommandError& malformed) {
-        error(Fault::MalformedCommand, std::string("malformed command: ") + malformed.what());
         return 0;
     }
-    return execute(parsed, text);
+    std::optional<HostCommand> command = checker_.command(data, kind, [this](const std::string& text) {
+        LogEntry sent;
+        sent.tag = LogTag::Sent;
+        sent.text = text;
+        log_.write(sent);
+    });
+    if (!command) {
+        return 0;
+    }
+    return execute(*command, static_cast<const char*>(data));
 }
 
 std::string EmulatedHost::resolve(const std::string& file) const {
@@ -208,7 +182,7 @@ intptr_t EmulatedHost::giveAnswer(const std::optional<std::string>& answer, cons
     if (!answer) {
         return 0;
     }
-    return reinterpret_cast<intptr_t>(answers_.give(*answer, command));
+    return reinterpret_cast<intptr_t>(checker_.give(*answer, command));
 }
 
 intptr_t EmulatedHost::layout(const HostCommand& command, bool show) {
@@ -322,10 +296,7 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
         return giveAnswer(devices_.readName(n[0], n[1], n[2]), text);
     }
     if (word == "IR") {
-        if (n[1] > n[2]) {
-            error(Fault::EmptyRange, "IR: the range " + std::to_string(n[1]) + " to " + std::to_string(n[2]) +
-                                         " is empty; nothing registered");
-        } else if (!devices_.isInfoDriver(n[0])) {
+        if (!devices_.isInfoDriver(n[0])) {
             note("IR: device " + std::to_string(n[0]) + " is not an information driver; nothing registered");
         } else {
             devices_.registerSlots(n[0], n[1], n[2], command.add);
@@ -339,11 +310,6 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
     if (word == "IP") {
         if (!devices_.isInfoDriver(n[0])) {
             note("IP: device " + std::to_string(n[0]) + " is not an information driver; nothing polled");
-            return 0;
-        }
-        std::string problem = devices_.pollProblem(n[0], n[1], n[2]);
-        if (!problem.empty()) {
-            error(Fault::PollRefused, "IP: " + problem + "; nothing polled");
             return 0;
         }
         std::vector<Revertive> revertives = devices_.poll(n[0], n[1], n[2]);
@@ -366,9 +332,6 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
     if (word == "ET") {
         if (n.size() == 1) {
             timers_.stop(n[0]);
-        } else if (n[1] == 0) {
-            error(Fault::ZeroInterval,
-                  "ET: interval 0; a script stops a timer with ET " + std::to_string(n[0]) + " alone");
         } else if (n[1] < 0) {
             note("ET: interval " + std::to_string(n[1]) + " is not positive; ignored");
         } else {
@@ -377,7 +340,6 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
         return 0;
     }
     if (word == "AS") {
-        closed_ = true;
         note("AS: the script's last word");
         return 0;
     }

@@ -2,58 +2,6 @@
 
 #include <algorithm>
 
-const char* faultName(Fault fault) {
-    switch (fault) {
-        case Fault::None:
-            return "";
-        case Fault::FirstSlotCalled:
-            return "first-slot-called";
-        case Fault::OtherThread:
-            return "request-from-other-thread";
-        case Fault::OutsideCall:
-            return "request-outside-call";
-        case Fault::UnknownRequestKind:
-            return "unknown-request-kind";
-        case Fault::CommandWithoutText:
-            return "command-without-text";
-        case Fault::AnswerNotHandedBack:
-            return "answer-not-handed-back";
-        case Fault::HandedBackTwice:
-            return "answer-handed-back-twice";
-        case Fault::ForeignHandBack:
-            return "foreign-hand-back";
-        case Fault::CommandAfterClose:
-            return "command-after-close";
-        case Fault::MalformedCommand:
-            return "malformed-command";
-        case Fault::UnknownCommand:
-            return "unknown-command";
-        case Fault::EmptyRange:
-            return "empty-register-range";
-        case Fault::PollRefused:
-            return "poll-refused";
-        case Fault::ZeroInterval:
-            return "zero-timer-interval";
-        case Fault::ExportThrew:
-            return "export-threw";
-        case Fault::NoScript:
-            return "no-script";
-        case Fault::NotifyThrew:
-            return "notify-threw";
-        case Fault::TextForWrongKind:
-            return "text-for-wrong-kind";
-        case Fault::DestructorThrew:
-            return "destructor-threw";
-        case Fault::NoClosingCommand:
-            return "no-closing-command";
-        case Fault::NeverRests:
-            return "never-rests";
-        case Fault::HostFailed:
-            return "host-failed";
-    }
-    return "unknown-fault";
-}
-
 void HostLogFanout::remove(HostLog& listener) {
     listeners_.erase(std::remove(listeners_.begin(), listeners_.end(), &listener), listeners_.end());
 }
@@ -93,6 +41,14 @@ void error(HostLog& log, Fault fault, std::string_view text) {
 
 void note(HostLog& log, std::string_view text) {
     plain(log, LogTag::Note, text);
+}
+
+void note(HostLog& log, Fault fault, std::string_view text) {
+    LogEntry entry;
+    entry.tag = LogTag::Note;
+    entry.fault = fault;
+    entry.text = text;
+    log.write(entry);
 }
 
 void event(HostLog& log, std::string_view text) {

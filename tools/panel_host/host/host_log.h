@@ -12,6 +12,8 @@
 #include <string_view>
 #include <vector>
 
+#include "contract_rules.h"
+
 enum class LogTag {
     Step,     // where: "file:line"; text: the step's line as written (or what the host does at the end)
     Event,    // an event the host delivers to the script, described
@@ -20,46 +22,15 @@ enum class LogTag {
     Result,   // a result that is not a text (the layout commands' success value), as shown
     Back,     // an answer text the script handed back; absent: a null hand-back
     Debug,    // one debug line the script wrote, without its line end; unterminated: it had none
-    Note,     // something the host ignored or refused, in order
+    Note,     // something the host ignored or refused, in order; fault names the rule of a named note
     Error,    // a breach of the host contract by the script; fault names the rule
     Failure,  // an expectation of the scenario that did not hold
     Block,    // lines printed as they are (the panel drawing, the help text)
 };
 
-// Every rule of the host contract the emulator checks, by name, so a listener can tell breaches apart
-// without reading their text.
-enum class Fault {
-    None,
-    FirstSlotCalled,      // the script called the host object's first slot
-    OtherThread,          // a request from a thread other than the one the host called on
-    OutsideCall,          // a request while no call into the script was in progress
-    UnknownRequestKind,   // a request kind other than 0 and 5
-    CommandWithoutText,   // a command request with a null text
-    AnswerNotHandedBack,  // an answer still out when the next command came or the call returned
-    HandedBackTwice,      // the same answer handed back twice
-    ForeignHandBack,      // a hand-back of a text the host never gave
-    CommandAfterClose,    // a command after AS
-    MalformedCommand,     // a command text the host cannot read
-    UnknownCommand,       // a command word the host has no handler for
-    EmptyRange,           // IR with an empty range
-    PollRefused,          // IP of a range the host cannot answer
-    ZeroInterval,         // ET with interval 0
-    ExportThrew,          // the export let an exception out
-    NoScript,             // the export returned no script object
-    NotifyThrew,          // notify let an exception out
-    TextForWrongKind,     // notify returned a text for a kind other than a parent request
-    DestructorThrew,      // the destructor let an exception out
-    NoClosingCommand,     // the script ended without sending AS
-    NeverRests,           // the script keeps the host busy without end (revertives or ticks)
-    HostFailed,           // the host itself failed on a request (a fault of the emulator)
-};
-
-// The rule's short name, as reports print it ("answer-not-handed-back"); "" for None.
-const char* faultName(Fault fault);
-
 struct LogEntry {
     LogTag tag = LogTag::Note;
-    Fault fault = Fault::None;  // Error only
+    Fault fault = Fault::None;  // Error, and a named Note
     std::string_view text;
     std::string_view where;     // Step only
     bool absent = false;        // Answer and Back: no text at all
@@ -92,6 +63,8 @@ private:
 namespace host_log {
 void error(HostLog& log, Fault fault, std::string_view text);
 void note(HostLog& log, std::string_view text);
+// A note of a contract rule (a command that will not do what the script meant).
+void note(HostLog& log, Fault fault, std::string_view text);
 void event(HostLog& log, std::string_view text);
 void step(HostLog& log, std::string_view where, std::string_view text);
 void block(HostLog& log, std::string_view text);

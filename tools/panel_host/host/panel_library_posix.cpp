@@ -3,14 +3,22 @@
 #include "input_error.h"
 #include "panel_library.h"
 
+std::string PanelLibrary::loaderPath(const std::string& path) {
+    return path.find('/') == std::string::npos ? "./" + path : path;
+}
+
 std::unique_ptr<PanelLibrary> PanelLibrary::open(const std::string& path) {
-    // A bare file name would make the loader search the system's directories, not the one named.
-    std::string where = path.find('/') == std::string::npos ? "./" + path : path;
+    std::string where = loaderPath(path);
     void* handle = ::dlopen(where.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
-        const char* why = ::dlerror();
-        throw InputError(path +
-                         ": cannot load the panel library: " + (why != nullptr ? why : "unknown reason"));
+        const char* error = ::dlerror();
+        std::string why = error != nullptr ? error : "unknown reason";
+        // The loader's text begins with the path it was given, which the message names once.
+        if (why.compare(0, where.size() + 2, where + ": ") == 0) {
+            why.erase(0, where.size() + 2);
+        }
+        std::string tried = where == path ? "" : " (tried " + where + ")";
+        throw InputError(path + ": cannot load the panel library" + tried + ": " + why);
     }
     ::dlerror();
     void* symbol = ::dlsym(handle, "load_orvo_client_script");

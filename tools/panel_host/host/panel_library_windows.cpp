@@ -29,9 +29,10 @@ std::string systemMessage(DWORD code) {
     return message + " (error " + std::to_string(code) + ")";
 }
 
-// The full path with backslashes. A bare or relative name would make LoadLibrary search the system's
-// directories, not the one named; the host is given the file itself.
-std::string fullPath(const std::string& path) {
+}  // namespace
+
+// The full path with backslashes.
+std::string PanelLibrary::loaderPath(const std::string& path) {
     std::string native = path;
     for (char& c : native) {
         if (c == '/') {
@@ -51,18 +52,17 @@ std::string fullPath(const std::string& path) {
     return full;
 }
 
-}  // namespace
-
 std::unique_ptr<PanelLibrary> PanelLibrary::open(const std::string& path) {
     // A library that cannot be loaded is an error text here, not a dialog box waiting for an operator.
     DWORD oldMode = 0;
     ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &oldMode);
-    std::string full = fullPath(path);
+    std::string full = loaderPath(path);
     HMODULE module = ::LoadLibraryA(full.c_str());
     DWORD loadError = ::GetLastError();
     ::SetThreadErrorMode(oldMode, nullptr);
     if (module == nullptr) {
-        throw InputError(path + ": cannot load the panel library: " + systemMessage(loadError));
+        std::string tried = full == path ? "" : " (tried " + full + ")";
+        throw InputError(path + ": cannot load the panel library" + tried + ": " + systemMessage(loadError));
     }
     FARPROC symbol = ::GetProcAddress(module, "load_orvo_client_script");
     if (symbol == nullptr) {

@@ -47,9 +47,9 @@ ScriptSession::~ScriptSession() {
     host_.setDebugCapture(nullptr);
 }
 
-void ScriptSession::beginCall(const std::string& call) {
+void ScriptSession::beginCall(const std::string& call, const std::string& event) {
     log_.sync();
-    host_.beginCall();
+    host_.beginCall(event);
     call_guard::enter(call);
     capture_.claim();
 }
@@ -60,9 +60,9 @@ void ScriptSession::endCall() {
 }
 
 bool ScriptSession::start(const std::string& basePath) {
-    beginCall("the export");
+    beginCall("the export", "the export");
     try {
-        script_ = library_.loadScript()(&host_, basePath.c_str());
+        script_ = library_.loadScript()(host_.door(), basePath.c_str());
     } catch (...) {
         script_ = nullptr;
         endCall();
@@ -77,12 +77,13 @@ bool ScriptSession::start(const std::string& basePath) {
     return true;
 }
 
-char* ScriptSession::notify(void* data, int32_t kind) {
+char* ScriptSession::notify(void* data, int32_t kind, const std::string& event) {
     if (script_ == nullptr) {
         return nullptr;
     }
     char* result = nullptr;
-    beginCall("notify kind " + std::to_string(kind));
+    const std::string call = "notify kind " + std::to_string(kind);
+    beginCall(call, event.empty() ? call : event);
     try {
         result = script_->notify(data, kind);
     } catch (...) {
@@ -91,13 +92,7 @@ char* ScriptSession::notify(void* data, int32_t kind) {
         return nullptr;
     }
     endCall();
-    if (result != nullptr && kind != orvo_event_parent) {
-        host_log::error(log_, Fault::TextForWrongKind,
-                        "notify of kind " + std::to_string(kind) +
-                            " returned a text; only a parent request (kind 3) may");
-        return nullptr;
-    }
-    return result;
+    return host_.returned(kind, result) ? result : nullptr;
 }
 
 void ScriptSession::stop() {
@@ -107,7 +102,7 @@ void ScriptSession::stop() {
     orvo_client_callback* script = script_;
     script_ = nullptr;
     host_.dropPendingRevertives();
-    beginCall("the destructor");
+    beginCall("the destructor", "the destructor");
     try {
         destroy(script);
     } catch (...) {
@@ -117,7 +112,5 @@ void ScriptSession::stop() {
         return;
     }
     endCall();
-    if (!host_.closed()) {
-        host_log::error(log_, Fault::NoClosingCommand, "the script ended without sending AS");
-    }
+    host_.scriptDestroyed();
 }

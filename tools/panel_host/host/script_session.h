@@ -25,14 +25,15 @@ public:
 
     // Calls the export with the host and the base path. False when it returned no script.
     bool start(const std::string& basePath);
-    // One event; returns what notify() returned.
-    char* notify(void* data, int32_t kind);
+    // One event; returns what notify() returned. `event` names it for a record read after its call
+    // (`revertive 7 183 "12"`); "" names it by its kind.
+    char* notify(void* data, int32_t kind, const std::string& event = "");
     // Deletes the script through its destructor slot. Revertives still queued go nowhere.
     void stop();
     bool running() const { return script_ != nullptr; }
 
 private:
-    void beginCall(const std::string& call);
+    void beginCall(const std::string& call, const std::string& event);
     void endCall();
 
     const PanelLibrary& library_;

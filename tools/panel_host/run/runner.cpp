@@ -80,14 +80,12 @@ void Runner::closeLibrary() {
     call_guard::setStep("library unload");
     bool unloaded = library_->unload();
     library_.reset();
-    for (const std::string& stray : host_->takeStrayRequests()) {
-        host_log::error(log_, Fault::OutsideCall, stray);
+    for (const auto& [fault, stray] : host_->takeStrayRequests()) {
+        host_log::error(log_, fault, stray);
     }
     if (!unloaded) {
-        // Its exit-time code runs at the end of the process and may still call the host.
-        static std::vector<EmulatedHost*>* const keptAlive = new std::vector<EmulatedHost*>();
+        // Its exit-time code runs at the end of the process and may still call the host's door.
         host_->outliveRun();
-        keptAlive->push_back(ownedHost_.release());
     }
 }
 
@@ -127,10 +125,14 @@ void Runner::requireRunning(const Step& step) {
 }
 
 void Runner::deliverRevertive(const Revertive& revertive) {
-    host_log::event(log_, "revertive " + std::to_string(revertive.device) + " " +
-                              std::to_string(revertive.slot) + " " + quotedText(revertive.text));
-    HostRecord record = HostRecord::revertive(revertive.device, revertive.slot, revertive.text);
-    session_->notify(record.data(), record.kind());
+    const std::string event = "revertive " + std::to_string(revertive.device) + " " +
+                              std::to_string(revertive.slot) + " " + quotedText(revertive.text);
+    host_log::event(log_, event);
+    // On guarded pages, sealed when the call returns: a script that kept the record faults on its next read.
+    HostRecord record =
+        HostRecord::revertive(revertive.device, revertive.slot, revertive.text, HostRecord::Guard::Pages);
+    session_->notify(record.data(), record.kind(), event);
+    record.seal();
 }
 
 bool Runner::deliverPending() {
@@ -152,11 +154,13 @@ bool Runner::deliverPending() {
 }
 
 void Runner::pressControl(const Panel& panel, const Control& control, const std::string& message) {
-    host_log::event(log_, "button " + panel.id + " " + control.id() + " " + quotedText(message));
+    const std::string event = "button " + panel.id + " " + control.id() + " " + quotedText(message);
+    host_log::event(log_, event);
     // The record holds copies of the texts for the whole call: the script may reload its panel from
     // the handler, which replaces the panel and its controls.
-    HostRecord record = HostRecord::button(panel.id, control.id(), message);
-    session_->notify(record.data(), record.kind());
+    HostRecord record = HostRecord::button(panel.id, control.id(), message, HostRecord::Guard::Pages);
+    session_->notify(record.data(), record.kind(), event);
+    record.seal();
 }
 
 Control* Runner::controlFor(const Step& step, ControlKind kind, Panel** panel) {
@@ -217,9 +221,10 @@ void Runner::advance(const Step& step) {
             return;
         }
         timers.moveTo(due->at);
-        host_log::event(log_,
-                        "timer " + std::to_string(due->id) + " (clock " + std::to_string(due->at) + ")");
-        session_->notify(orvo_data_from_integer(due->id), orvo_event_timer);
+        const std::string event =
+            "timer " + std::to_string(due->id) + " (clock " + std::to_string(due->at) + ")";
+        host_log::event(log_, event);
+        session_->notify(orvo_data_from_integer(due->id), orvo_event_timer, event);
         bool calm = deliverPending();
         timers.ticked(*due);
         if (!calm) {
@@ -230,9 +235,11 @@ void Runner::advance(const Step& step) {
 }
 
 void Runner::request(const Step& step) {
-    host_log::event(log_, "parent request " + quotedText(step.text));
-    HostRecord text = HostRecord::parentRequest(step.text);
-    char* answer = session_->notify(text.data(), text.kind());
+    const std::string event = "parent request " + quotedText(step.text);
+    host_log::event(log_, event);
+    HostRecord text = HostRecord::parentRequest(step.text, HostRecord::Guard::Pages);
+    char* answer = session_->notify(text.data(), text.kind(), event);
+    text.seal();
     answered_ = true;
     lastAnswer_ = answer == nullptr ? std::nullopt : std::optional<std::string>(answer);
     LogEntry answered;
@@ -345,12 +352,14 @@ void Runner::run(const Step& step) {
         case StepKind::Advance:
             advance(step);
             break;
-        case StepKind::Tick:
-            host_log::event(
-                log_, "timer " + std::to_string(step.first) +
-                          (host_->timers().running(step.first) ? "" : " (not running; delivered anyway)"));
-            session_->notify(orvo_data_from_integer(step.first), orvo_event_timer);
+        case StepKind::Tick: {
+            const std::string event =
+                "timer " + std::to_string(step.first) +
+                (host_->timers().running(step.first) ? "" : " (not running; delivered anyway)");
+            host_log::event(log_, event);
+            session_->notify(orvo_data_from_integer(step.first), orvo_event_timer, event);
             break;
+        }
         case StepKind::Request:
             request(step);
             break;
@@ -361,13 +370,14 @@ void Runner::run(const Step& step) {
             break;
         case StepKind::Integer:
             host_log::event(log_, "integer " + std::to_string(step.first));
-            session_->notify(orvo_data_from_integer(step.first), orvo_event_integer);
+            session_->notify(orvo_data_from_integer(step.first), orvo_event_integer,
+                             "integer " + std::to_string(step.first));
             break;
         case StepKind::Record: {
             // A record this host does not define: its bytes mean nothing to the script.
             host_log::event(log_, "record (64 zero bytes)");
             std::vector<int64_t> record(8, 0);
-            session_->notify(record.data(), orvo_event_record);
+            session_->notify(record.data(), orvo_event_record, "record");
             break;
         }
         default:

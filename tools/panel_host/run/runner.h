@@ -94,7 +94,7 @@ private:
     Site site_;
     RunRecord record_;
     HostLogFanout log_;
-    // The host lives as long as the runner, or to the end of the process when the library stays loaded.
+    // The host lives as long as the runner; the door it hands the script, to the end of the process.
     std::unique_ptr<EmulatedHost> ownedHost_;
     EmulatedHost* host_;
     std::unique_ptr<PanelLibrary> library_;

@@ -37,10 +37,11 @@ void Transcript::write(const LogEntry& entry) {
             line("debug", entry.unterminated ? text + "   (no line end)" : text);
             return;
         case LogTag::Note:
-            line("note", text);
+            line("note",
+                 entry.fault == Fault::None ? text : std::string(faultName(entry.fault)) + ": " + text);
             return;
         case LogTag::Error:
-            line("ERROR", text);
+            line("ERROR", std::string(faultName(entry.fault)) + ": " + text);
             return;
         case LogTag::Failure:
             out_ << "FAIL " << text << '\n';  // several lines of the host's own

@@ -84,16 +84,26 @@ std::string readAll(int fd) {
 }
 
 // The call guard's last message ("panel_host: storm:12: the script crashed (SIGSEGV) during notify
-// kind 2"), without its prefix.
+// kind 2"), without its prefix, after the breach of the host contract that brought it about when one
+// was named ("record-read-after-call: the script read the record of ..."), so the rule comes first.
 std::string guardMessage(const std::string& errorText) {
     std::vector<std::string> lines = linesOf(errorText);
-    for (size_t i = lines.size(); i > 0; --i) {
-        const std::string prefix = "panel_host: ";
-        if (lines[i - 1].compare(0, prefix.size(), prefix) == 0) {
-            return lines[i - 1].substr(prefix.size());
+    std::string breach;
+    std::string guard;
+    for (size_t i = lines.size(); i > 0 && (breach.empty() || guard.empty()); --i) {
+        const std::string& line = lines[i - 1];
+        const std::string guardPrefix = "panel_host: ";
+        const std::string breachPrefix = "host contract: ERROR ";
+        if (guard.empty() && line.compare(0, guardPrefix.size(), guardPrefix) == 0) {
+            guard = line.substr(guardPrefix.size());
+        } else if (breach.empty() && line.compare(0, breachPrefix.size(), breachPrefix) == 0) {
+            breach = line.substr(breachPrefix.size());
         }
     }
-    return "";
+    if (breach.empty() || guard.empty()) {
+        return breach.empty() ? guard : breach;
+    }
+    return breach + "; " + guard;
 }
 
 [[noreturn]] void runChild(const std::function<CheckResult(int)>& body, int resultFd, int trailFd,

@@ -1,5 +1,7 @@
 #include "storm_session.h"
 
+#include <filesystem>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
@@ -13,22 +15,33 @@
 #include "emulated_host.h"
 #include "input_error.h"
 #include "panel_library.h"
+#include "panels.h"
 #include "runner.h"
 #include "scenario_writer.h"
 #include "script_session.h"
 #include "transcript.h"
 
-// Listens to the host log: keeps the first ERROR with its rule and the step it came in, and every ERROR
-// for the raw scripts.
+// Listens to the host log: keeps the first ERROR with its rule and the step it came in, every ERROR for
+// the raw scripts, and the first note of each named rule (a command that will not do what it meant).
 class ErrorWatch final : public HostLog {
 public:
     std::string firstError;
     std::string firstErrorWhere;
     std::vector<std::string> errors;
+    std::vector<std::string> notes;
 
     void write(const LogEntry& entry) override {
         if (entry.tag == LogTag::Step) {
             step_.assign(entry.where.data(), entry.where.size());
+        } else if (entry.tag == LogTag::Note && entry.fault != Fault::None) {
+            const std::string rule = faultName(entry.fault);
+            bool known = false;
+            for (const std::string& note : notes) {
+                known = known || note.compare(0, rule.size() + 1, rule + ":") == 0;
+            }
+            if (!known) {
+                notes.push_back(rule + ": " + std::string(entry.text) + " (" + step_ + ")");
+            }
         } else if (entry.tag == LogTag::Error) {
             // The rule's name first: a shrunk storm must break the same rule, whatever the texts.
             errors.push_back(std::string(faultName(entry.fault)) + ": " + std::string(entry.text));
@@ -88,6 +101,10 @@ StormSession::StormSession(const CheckContext& context, bool keepText, int trail
 
 StormSession::~StormSession() {
     runner_.reset();
+}
+
+const std::vector<std::string>& StormSession::notes() const {
+    return watch_->notes;
 }
 
 const std::string& StormSession::firstError() const {
@@ -211,7 +228,20 @@ std::shared_ptr<const Site> readSiteOrNone(const std::string& path) {
     if (path.empty()) {
         return std::make_shared<const Site>();
     }
-    return std::make_shared<const Site>(readSiteFile(path));
+    auto site = std::make_shared<const Site>(readSiteFile(path));
+    // The layouts are read once here: a check that met a broken one would blame the panel for it.
+    std::filesystem::path folder(site->basePath);
+    if (folder.is_relative()) {
+        folder = std::filesystem::path(site->siteDir) / folder;
+    }
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
+        if (entry.path().extension() == ".orvo_ui" && !entry.is_directory(error)) {
+            Panels scratch;
+            scratch.load("layout", entry.path().string(), entry.path().string(), false);
+        }
+    }
+    return site;
 }
 
 std::string basePathOf(const CheckContext& context) {

@@ -42,6 +42,8 @@ public:
     bool finish();
 
     bool broken() const { return !firstError().empty(); }
+    // The first note of each named rule the host wrote, "<rule>: <words> (<step>)": not failures.
+    const std::vector<std::string>& notes() const;
     const std::string& firstError() const;
     const std::string& firstErrorWhere() const;
     // The steps played so far, as scenario lines.
@@ -79,8 +81,9 @@ private:
 // `text` as the rest of a scenario line that reads back as it is (the scenario writer's quoting).
 std::string scenarioRest(const std::string& text);
 
-// The site file read (InputError "file:line: ..." when it is bad), or the empty site: no instance, no
-// database, no layout.
+// The site file read, with every layout file (*.orvo_ui) in its layout folder built as the host builds
+// it, or the empty site: no instance, no database, no layout. A site or layout that does not read is an
+// InputError "file:line: ...": bad input of the run, not a fault of the panel that would load it.
 std::shared_ptr<const Site> readSiteOrNone(const std::string& path);
 // The base path the host hands the script.
 std::string basePathOf(const CheckContext& context);

@@ -44,6 +44,10 @@ CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, co
     }
     CheckResult result;
     result.events = session.events();
+    // The host's named notes: commands it carried out that will not do what the script meant.
+    for (const std::string& note : session.notes()) {
+        result.warning += (result.warning.empty() ? "note " : "; note ") + note;
+    }
     return result;
 }
 

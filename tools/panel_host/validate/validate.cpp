@@ -308,8 +308,17 @@ int runValidate(const std::vector<std::string>& args) {
             std::cerr << "panel_host: " << options.reportDir << ": cannot make the report folder\n";
             return 2;
         }
-        junit = junitReport((std::filesystem::path(options.reportDir) / "junit.xml").string(), std::cerr);
-        json = jsonReport((std::filesystem::path(options.reportDir) / "report.json").string(), std::cerr);
+        // A report written only at the end would fail after every check had run, and quietly.
+        const std::string junitPath = (std::filesystem::path(options.reportDir) / "junit.xml").string();
+        const std::string jsonPath = (std::filesystem::path(options.reportDir) / "report.json").string();
+        for (const std::string& path : {junitPath, jsonPath}) {
+            if (!std::ofstream(path, std::ios::binary)) {
+                std::cerr << "panel_host: " << path << ": cannot write the report there\n";
+                return 2;
+            }
+        }
+        junit = junitReport(junitPath, std::cerr);
+        json = jsonReport(jsonPath, std::cerr);
         validator.listen(*junit);
         validator.listen(*json);
     }

@@ -22,12 +22,15 @@ struct SealedRecord {
 struct SealedRegistry {
     SealedRecord records[RecordPages::kKeptSealed];
     size_t next = 0;
+    char currentEvent[200] = {};
     void* handler = nullptr;
 };
 
 SealedRegistry& registry() {
-    static SealedRegistry* kept = new SealedRegistry();  // never freed: the handler may run at exit
-    return *kept;
+    // Static, not on the heap: a validator measuring the script's heap must not see it, and it is never
+    // destroyed, so the handler may still run at exit.
+    static SealedRegistry kept;
+    return kept;
 }
 
 // Names the record an access violation hit, then lets the fault go on to whoever handles it after us.
@@ -40,9 +43,9 @@ LONG CALLBACK onFault(EXCEPTION_POINTERS* info) {
     for (const SealedRecord& record : registry().records) {
         if (record.begin != nullptr && address >= record.begin && address < record.begin + record.size) {
             std::fprintf(stderr,
-                         "panel kit: the script read the record of the event %s after the call that "
-                         "carried it had returned\n",
-                         record.event);
+                         "host contract: ERROR record-read-after-call: the script read the record of the "
+                         "event %s after the call that carried it had returned, during the event %s\n",
+                         record.event, registry().currentEvent);
             std::fflush(stderr);
             break;
         }
@@ -103,6 +106,10 @@ void RecordPages::seal() {
     slot.mapping = mapping_;
     std::snprintf(slot.event, sizeof slot.event, "%s", event_.c_str());
     kept.next = (kept.next + 1) % kKeptSealed;
+}
+
+void RecordPages::setCurrentEvent(const std::string& event) {
+    std::snprintf(registry().currentEvent, sizeof registry().currentEvent, "%s", event.c_str());
 }
 
 RecordPages::~RecordPages() {

@@ -26,14 +26,17 @@ struct SealedRecord {
 struct SealedRegistry {
     SealedRecord records[RecordPages::kKeptSealed];
     size_t next = 0;
+    char currentEvent[200] = {};
     bool handlerInstalled = false;
     struct sigaction previousSegv;
     struct sigaction previousBus;
 };
 
 SealedRegistry& registry() {
-    static SealedRegistry* kept = new SealedRegistry();  // never freed: the handler may run at exit
-    return *kept;
+    // Static, not on the heap: a validator measuring the script's heap must not see it, and it is never
+    // destroyed, so the handler may still run at exit.
+    static SealedRegistry kept;
+    return kept;
 }
 
 void writeAll(const char* text, size_t length) {
@@ -52,11 +55,12 @@ void onFault(int signal, siginfo_t* info, void*) {
     const char* address = static_cast<const char*>(info->si_addr);
     for (const SealedRecord& record : kept.records) {
         if (record.begin != nullptr && address >= record.begin && address < record.begin + record.size) {
-            char line[400];
+            char line[512];
             int length = std::snprintf(line, sizeof line,
-                                       "panel kit: the script read the record of the event %s after the "
-                                       "call that carried it had returned\n",
-                                       record.event);
+                                       "host contract: ERROR record-read-after-call: the script read the "
+                                       "record of the event %s after the call that carried it had returned, "
+                                       "during the event %s\n",
+                                       record.event, kept.currentEvent);
             if (length > 0) {
                 writeAll(line, static_cast<size_t>(length) < sizeof line ? static_cast<size_t>(length)
                                                                          : sizeof line - 1);
@@ -133,6 +137,10 @@ void RecordPages::seal() {
     slot.mappingSize = mappingSize_;
     std::snprintf(slot.event, sizeof slot.event, "%s", event_.c_str());
     kept.next = (kept.next + 1) % kKeptSealed;
+}
+
+void RecordPages::setCurrentEvent(const std::string& event) {
+    std::snprintf(registry().currentEvent, sizeof registry().currentEvent, "%s", event.c_str());
 }
 
 RecordPages::~RecordPages() {

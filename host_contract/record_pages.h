@@ -37,6 +37,9 @@ public:
     // The call has returned: a guarded block becomes unreadable. Does nothing to a plain one.
     void seal();
 
+    // The event of the call now in progress (`tick 1`), for the message of a record read during it.
+    static void setCurrentEvent(const std::string& event);
+
 private:
     char* data_ = nullptr;
     size_t size_ = 0;
