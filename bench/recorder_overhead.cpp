@@ -21,11 +21,20 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// The recorder's module copied into a folder with its settings file, naming Corvane.so and a session
-// file there; opened once, for the rest of the program.
+// A folder of the program's own, removed when the program ends (the module stays mapped until then).
+struct ScratchFolder {
+    fs::path path = fs::temp_directory_path() / ("orvo_bench_recorder_" + std::to_string(getpid()));
+    ~ScratchFolder() {
+        std::error_code ignored;
+        fs::remove_all(path, ignored);
+    }
+};
+const ScratchFolder scratch;
+
+// The recorder's module copied into the scratch folder with its settings file, naming Corvane.so and a
+// session file there; opened once, for the rest of the program.
 orvo_load_script_function recorderExport(std::string& why) {
-    static const fs::path folder =
-        fs::temp_directory_path() / ("orvo_bench_recorder_" + std::to_string(getpid()));
+    const fs::path& folder = scratch.path;
     static orvo_load_script_function load = nullptr;
     if (load != nullptr) {
         return load;
@@ -66,6 +75,11 @@ void playEvents(benchmark::State& state, bool recorded) {
     double calls = static_cast<double>(events) + static_cast<double>(host.requests() - requestsBefore);
     state.counters["items"] = benchmark::Counter(calls / static_cast<double>(state.iterations()));
     delete panel;
+    if (recorded) {
+        // A long run writes tens of megabytes; the next run starts a file of its own anyway.
+        std::error_code ignored;
+        fs::remove(scratch.path / "session.scenario", ignored);
+    }
 }
 
 const bool registered = [] {
