@@ -3,6 +3,7 @@
 #include <cerrno>
 
 #if defined(_WIN32)
+#include <io.h>
 #include <share.h>
 #else
 #include <fcntl.h>
@@ -143,9 +144,20 @@ void SessionFile::endEvent() noexcept {
 
 void SessionFile::close(const char* lastLine) noexcept {
     if (file_ != nullptr && write(lastLine)) {
+        // The last line may be shorter than the trailing line it replaced.
+        cutAt(end_ + std::char_traits<char>::length(lastLine));
         std::fclose(file_);
         file_ = nullptr;
     }
+}
+
+void SessionFile::cutAt(uint64_t size) noexcept {
+    std::fflush(file_);
+#if defined(_WIN32)
+    (void)_chsize_s(_fileno(file_), static_cast<long long>(size));
+#else
+    (void)ftruncate(fileno(file_), static_cast<off_t>(size));
+#endif
 }
 
 void SessionFile::stop(const std::string& why) noexcept {
@@ -161,8 +173,8 @@ void SessionFile::stop(const std::string& why) noexcept {
             if (end_ + last.size() > cap_) {
                 last = first + kStoppedHere;
             }
-            if (seekTo(file_, end_)) {
-                std::fwrite(last.data(), 1, last.size(), file_);
+            if (seekTo(file_, end_) && std::fwrite(last.data(), 1, last.size(), file_) == last.size()) {
+                cutAt(end_ + last.size());
             }
         }
         orvo_debug_output(("PanelRecorder: the recording stopped: " + why + "\n").c_str());

@@ -42,6 +42,8 @@ public:
 
 private:
     bool write(const char* closing) noexcept;
+    // Ends the file at `size` bytes.
+    void cutAt(uint64_t size) noexcept;
 
     std::FILE* file_ = nullptr;
     std::string path_;
