@@ -15,7 +15,8 @@
 // the script is in progress (from a thread the script left running, or a static destructor as the library
 // unloads) is not carried out: it is kept and reported by takeStrayRequests(). A layout file that exists
 // but cannot be read is a bad input, not a fault of the script; the host refuses the layout and keeps the
-// message for takeInputFault().
+// message for takeInputFault(). Replaying a recording (replayFrom()), it answers the script's requests from
+// the recording where it has them, and from its model where it does not.
 #pragma once
 
 #include <deque>

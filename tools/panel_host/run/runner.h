@@ -12,7 +12,8 @@
 // transcript, the workbench, the validator); the runner owns none of those. Each step is named to the call
 // guard (call_guard.h), so a crash or an exit inside the script says which step was playing. Steps are played
 // only here: every front end (a file, the terminal, a comparison of two libraries) hands the runner the
-// same Steps.
+// same Steps. After a `replay` step the runner keeps a recording's `host answers` for the host
+// (recorded_answers.h), and after each step what differed from the recording is a FAIL at that step.
 #pragma once
 
 #include <memory>
