@@ -2,8 +2,9 @@
 // after the call that carried it.
 //
 // A plain block comes from the heap and is freed with the RecordPages. A guarded block is laid on pages
-// of its own (mmap on POSIX, VirtualAlloc on Windows), ending where an unreadable page begins, so reading
-// past its end faults too. seal() makes the pages unreadable: from then on any read of the record faults
+// of its own, ending where an unreadable page begins, so reading past its end faults too (on POSIX, the
+// pages of an arena reserved once and taken again in turn, so guarding costs two protection changes a
+// record; a very large record and Windows get a mapping of their own). seal() makes the pages unreadable: from then on any read of the record faults
 // at once, and the kit's fault handler (installed with the first guarded block) writes which event's
 // record was read to standard error before the fault goes on to whatever handled it before (a sanitizer,
 // a debugger, the default crash). Sealed pages are kept unreadable for the last kKeptSealed guarded
@@ -43,8 +44,9 @@ public:
 private:
     char* data_ = nullptr;
     size_t size_ = 0;
-    void* mapping_ = nullptr;  // the guarded pages, guard page included
+    void* mapping_ = nullptr;  // the guarded pages, guard page included (in the arena: without it)
     size_t mappingSize_ = 0;
+    bool inArena_ = false;  // on pages of the process's record arena, taken again in turn
     std::string event_;
     bool sealed_ = false;
 };

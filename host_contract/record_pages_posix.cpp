@@ -15,11 +15,21 @@ namespace {
 // One sealed record the fault handler can name. Fixed-size, so the handler reads it without allocating.
 struct SealedRecord {
     char* begin = nullptr;
-    size_t size = 0;  // the readable part, where the record was
-    void* mapping = nullptr;
+    size_t size = 0;          // the readable part, where the record was
+    void* mapping = nullptr;  // a mapping of its own, given back when the slot is needed; null in the arena
     size_t mappingSize = 0;
     char event[200] = {};
 };
+
+// Most records take a page or two, and changing a page's protection is a system call that costs more than
+// the event the record carries, so the pages come from one arena reserved once and are made readable in
+// batches, one call for a batch. A batch is used from its top page down: each record ends where the record
+// before it began, on a page already sealed (or on the arena's top page, never readable), so a read past
+// its end faults as it would on a guard page of its own. A record then costs one protection change, its
+// seal. The arena is taken again from the top when it is used up; a record bigger than a batch gets a
+// mapping of its own.
+constexpr size_t kArenaPages = 8192;  // and one more above them that is never readable
+constexpr size_t kBatchPages = 64;
 
 // The kit's memory of sealed records, oldest overwritten first. The fault handler has no context of its
 // own, so this is where it looks.
@@ -28,6 +38,12 @@ struct SealedRegistry {
     size_t next = 0;
     char currentEvent[200] = {};
     bool handlerInstalled = false;
+    char* arena = nullptr;  // kArenaPages pages (and the top guard), unreadable but for the current batch
+    bool arenaFailed = false;
+    size_t batchBegin = kArenaPages;  // the current batch's lowest page
+    size_t batchNext = kArenaPages;   // one above the batch's highest page not yet taken
+    // For each page of the arena, 1 + the slot of the sealed record on it, or 0.
+    uint16_t arenaOwner[kArenaPages] = {};
     struct sigaction previousSegv;
     struct sigaction previousBus;
 };
@@ -53,7 +69,13 @@ void writeAll(const char* text, size_t length) {
 void onFault(int signal, siginfo_t* info, void*) {
     SealedRegistry& kept = registry();
     const char* address = static_cast<const char*>(info->si_addr);
-    for (const SealedRecord& record : kept.records) {
+    const size_t page = static_cast<size_t>(::sysconf(_SC_PAGESIZE));
+    for (size_t i = 0; i < RecordPages::kKeptSealed; ++i) {
+        const SealedRecord& record = kept.records[i];
+        if (kept.arena != nullptr && address >= kept.arena && address < kept.arena + kArenaPages * page &&
+            kept.arenaOwner[static_cast<size_t>(address - kept.arena) / page] != i + 1) {
+            continue;  // the arena's page holds another record now, or none
+        }
         if (record.begin != nullptr && address >= record.begin && address < record.begin + record.size) {
             char line[512];
             int length = std::snprintf(line, sizeof line,
@@ -94,6 +116,50 @@ size_t pageSize() {
 
 }  // namespace
 
+namespace {
+
+// `pages` readable pages from the arena, zeroed, just below the record taken before them; null when the
+// arena cannot hold them.
+char* fromArena(size_t pages, size_t page) {
+    SealedRegistry& kept = registry();
+    if (pages > kBatchPages || kept.arenaFailed) {
+        return nullptr;
+    }
+    if (kept.arena == nullptr) {
+        void* reserved = ::mmap(nullptr, (kArenaPages + 1) * page, PROT_NONE,
+                                MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+        if (reserved == MAP_FAILED) {
+            kept.arenaFailed = true;
+            return nullptr;
+        }
+        kept.arena = static_cast<char*>(reserved);
+    }
+    if (kept.batchNext - kept.batchBegin < pages) {
+        // A new batch below this one (or at the top again); the pages this one did not use are sealed.
+        if (kept.batchNext > kept.batchBegin) {
+            ::mprotect(kept.arena + kept.batchBegin * page, (kept.batchNext - kept.batchBegin) * page,
+                       PROT_NONE);
+        }
+        const size_t end = kept.batchBegin >= kBatchPages ? kept.batchBegin : kArenaPages;
+        if (::mprotect(kept.arena + (end - kBatchPages) * page, kBatchPages * page, PROT_READ | PROT_WRITE) !=
+            0) {
+            kept.batchBegin = kept.batchNext = kArenaPages;
+            return nullptr;
+        }
+        kept.batchBegin = end - kBatchPages;
+        kept.batchNext = end;
+        for (size_t i = kept.batchBegin; i < end; ++i) {
+            kept.arenaOwner[i] = 0;
+        }
+    }
+    kept.batchNext -= pages;
+    char* begin = kept.arena + kept.batchNext * page;
+    std::memset(begin, 0, pages * page);
+    return begin;
+}
+
+}  // namespace
+
 RecordPages::RecordPages(size_t size, size_t alignment, bool guarded, const std::string& event)
     : size_(size) {
     if (!guarded) {
@@ -102,6 +168,15 @@ RecordPages::RecordPages(size_t size, size_t alignment, bool guarded, const std:
     }
     const size_t page = pageSize();
     const size_t readable = (size + page - 1) / page * page + (size == 0 ? page : 0);
+    event_ = event;
+    if (char* begin = fromArena(readable / page, page)) {
+        inArena_ = true;
+        mapping_ = begin;
+        mappingSize_ = readable;
+        uintptr_t start = reinterpret_cast<uintptr_t>(begin + readable - size) & ~uintptr_t{alignment - 1};
+        data_ = reinterpret_cast<char*>(start);
+        return;
+    }
     mappingSize_ = readable + page;
     mapping_ = ::mmap(nullptr, mappingSize_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
     if (mapping_ == MAP_FAILED) {
@@ -114,7 +189,6 @@ RecordPages::RecordPages(size_t size, size_t alignment, bool guarded, const std:
     // The record ends at the guard page, but for the few bytes that keep its start aligned.
     uintptr_t start = reinterpret_cast<uintptr_t>(base + readable - size) & ~uintptr_t{alignment - 1};
     data_ = reinterpret_cast<char*>(start);
-    event_ = event;
 }
 
 void RecordPages::seal() {
@@ -132,9 +206,20 @@ void RecordPages::seal() {
         ::munmap(slot.mapping, slot.mappingSize);
     }
     slot.begin = base;
-    slot.size = mappingSize_ - pageSize();
-    slot.mapping = mapping_;
-    slot.mappingSize = mappingSize_;
+    if (inArena_) {
+        const size_t page = pageSize();
+        slot.size = mappingSize_;
+        slot.mapping = nullptr;  // the arena's pages are taken again in turn, never given back
+        slot.mappingSize = 0;
+        for (size_t i = static_cast<size_t>(base - kept.arena) / page;
+             i < static_cast<size_t>(base - kept.arena + mappingSize_) / page; ++i) {
+            kept.arenaOwner[i] = static_cast<uint16_t>(kept.next + 1);
+        }
+    } else {
+        slot.size = mappingSize_ - pageSize();
+        slot.mapping = mapping_;
+        slot.mappingSize = mappingSize_;
+    }
     std::snprintf(slot.event, sizeof slot.event, "%s", event_.c_str());
     kept.next = (kept.next + 1) % kKeptSealed;
 }
