@@ -38,7 +38,8 @@ set(ORVO_WIN64_PANEL_HOST "" CACHE FILEPATH
 if(ORVO_WIN64_PANEL_HOST)
   install(PROGRAMS ${ORVO_WIN64_PANEL_HOST} DESTINATION ${ORVO_INSTALL_WIN64DIR})
 endif()
-install(TARGETS Corvane
+# The recorder goes beside the panels it is put in front of.
+install(TARGETS Corvane PanelRecorder
   LIBRARY DESTINATION ${ORVO_INSTALL_PANELDIR}
   RUNTIME DESTINATION ${ORVO_INSTALL_PANELDIR}
 )
@@ -79,10 +80,11 @@ install(FILES ${CMAKE_CURRENT_LIST_DIR}/toolchains/i686-w64-mingw32.cmake
 )
 install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/cross/wine-run.sh DESTINATION ${ORVO_INSTALL_CMAKEDIR}/toolchains)
 
-# What an author reads and copies: the guide, the emulator's formats, the workbench, the panel template,
-# and the API reference when it was built (scripts/release.sh builds it for the package).
+# What an author reads and copies: the guide, the emulator's formats, the workbench, the recorder, the
+# panel template, and the API reference when it was built (scripts/release.sh builds it for the package).
 install(FILES ${PROJECT_SOURCE_DIR}/docs/panel-authors.md ${PROJECT_SOURCE_DIR}/docs/panel_host.md
   ${PROJECT_SOURCE_DIR}/docs/workbench.md ${PROJECT_SOURCE_DIR}/docs/workbench.png ${PROJECT_SOURCE_DIR}/docs/validator.md
+  ${PROJECT_SOURCE_DIR}/docs/recorder.md
   DESTINATION ${CMAKE_INSTALL_DOCDIR}
 )
 install(FILES ${PROJECT_SOURCE_DIR}/docs/installed-README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}

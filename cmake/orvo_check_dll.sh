@@ -126,7 +126,12 @@ thiscall_check() {
     fail "$what returns with [$found], expected $expected: not __thiscall (a __cdecl or __stdcall slot)"
   fi
 }
-thiscall_check "notify" "__ZN18orvo_script_helper6notifyEPvi" 'ret $0x8'
+# Every script class's notify in the DLL: the helper's in a panel built on it, a module's own (the
+# recorder's) where it has one.
+notify_symbols="$($objdump -t "$dll" | sed -nE 's/^.* (__ZN[0-9A-Za-z_]+6notifyEPvi)$/\1/p' | sort -u)"
+for symbol in ${notify_symbols:-__ZN18orvo_script_helper6notifyEPvi}; do
+  thiscall_check "notify" "$symbol" 'ret $0x8'
+done
 thiscall_check "scalar deleting destructor" "__ZN20orvo_client_callback24scalarDeletingDestructorEj" 'ret $0x4'
 
 if [ "$failures" -ne 0 ]; then

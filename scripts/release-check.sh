@@ -11,7 +11,8 @@
 #     ships: the 32-bit DLL passes its DLL checks (its CTest test), a second build in another folder gives
 #     the same bytes, and its plant zip holds the DLL and a README.txt with the DLL's checksum; the 64-bit
 #     build runs the template's kit tests and its scenario (in the package's panel_host.exe) under Wine;
-#   - the zip holds Corvane.dll, README.txt and LICENSE.txt, and the DLL passes scripts/cross/check-dll.sh;
+#   - the zip holds Corvane.dll, PanelRecorder.dll, README.txt and LICENSE.txt, and the DLLs pass
+#     scripts/cross/check-dll.sh;
 #   - the release is reproducible: HEAD is released a second time, in another folder, by another user
 #     (when run as root), with another umask, time zone and locale, with the clock a year and more ahead,
 #     and its SHA256SUMS must equal dist/'s; diffoscope shows what differs in each differing file.
@@ -70,7 +71,7 @@ else
   fail "neither Depends nor Recommends names libgtest-dev"
 fi
 docdir="$sysroot/usr/share/doc/$name"
-for doc in README.md panel-authors.md panel_host.md workbench.md workbench.png validator.md api/html/index.html; do
+for doc in README.md panel-authors.md panel_host.md workbench.md workbench.png validator.md recorder.md api/html/index.html; do
   if [ -s "$docdir/$doc" ]; then
     pass "ships /usr/share/doc/$name/$doc"
   else
@@ -206,9 +207,9 @@ scripts/cross/wine-run.sh --stop-server
 echo "== the plant's zip"
 unzip -q "$dist/Corvane-$version-win32.zip" -d "$work/zip"
 listing="$(cd "$work/zip" && find . -type f | sort | tr '\n' ' ')"
-expected="./Corvane-$version-win32/Corvane.dll ./Corvane-$version-win32/LICENSE.txt ./Corvane-$version-win32/README.txt "
+expected="./Corvane-$version-win32/Corvane.dll ./Corvane-$version-win32/LICENSE.txt ./Corvane-$version-win32/PanelRecorder.dll ./Corvane-$version-win32/README.txt "
 if [ "$listing" = "$expected" ]; then
-  pass "zip holds Corvane.dll, LICENSE.txt, README.txt"
+  pass "zip holds Corvane.dll, LICENSE.txt, PanelRecorder.dll, README.txt"
 else
   fail "zip holds [$listing], expected [$expected]"
 fi
@@ -229,6 +230,12 @@ if scripts/cross/check-dll.sh "$zip_dir/Corvane.dll"; then
   pass "Corvane.dll passes check-dll.sh"
 else
   fail "Corvane.dll fails check-dll.sh"
+fi
+if scripts/cross/check-dll.sh "$zip_dir/PanelRecorder.dll" >/dev/null &&
+  grep -q "SHA-256 of PanelRecorder.dll: $(sha256sum "$zip_dir/PanelRecorder.dll" | cut -d' ' -f1)" "$zip_dir/README.txt"; then
+  pass "PanelRecorder.dll passes check-dll.sh; README.txt gives its checksum"
+else
+  fail "PanelRecorder.dll fails check-dll.sh, or README.txt does not give its checksum"
 fi
 
 echo "== the release again, from HEAD: another folder, user, umask, time zone and locale, a year later"

@@ -6,8 +6,9 @@
 #                                        builds), Corvane.so with the demo site, the docs and API reference,
 #                                        and the helper's sources for the debugger and for authors' Windows
 #                                        builds, under /usr (CPack)
-#   Corvane-<version>-win32.zip          for the plant: the shipping 32-bit Corvane.dll, checked with
-#                                        scripts/cross/check-dll.sh, a README and the license
+#   Corvane-<version>-win32.zip          for the plant: the shipping 32-bit Corvane.dll and the recorder
+#                                        PanelRecorder.dll, checked with scripts/cross/check-dll.sh, a README
+#                                        and the license
 #   SHA256SUMS                           over the three
 # <version> is the one in the top-level project(). The .deb and the DLL are built from the unpacked source
 # release, so the tarball is known to build. Uncommitted changes are not part of a release.
@@ -87,15 +88,17 @@ mv "$deb_build/$deb" "$dist/"
 
 step "shipping Corvane.dll, from the source release, and its checks"
 (cd "$src" && cmake --preset win32dll -DORVO_MAP_SOURCE_PATHS=ON >/dev/null &&
-  cmake --build --preset win32dll --target Corvane >/dev/null)
+  cmake --build --preset win32dll --target Corvane PanelRecorder >/dev/null)
 dll="$src/build/win32dll/panels/Corvane/Corvane.dll"
 "$src/scripts/cross/check-dll.sh" "$dll"
+recorder_dll="$src/build/win32dll/panels/PanelRecorder/PanelRecorder.dll"
+"$src/scripts/cross/check-dll.sh" "$recorder_dll"
 
 step "Corvane-$version-win32.zip"
 zip_dir="$work/Corvane-$version-win32"
 mkdir -p "$zip_dir"
 # The plant's modules, each a DLL checked above; the README gives each one's checksum.
-modules=("$dll")
+modules=("$dll" "$recorder_dll")
 checksums=""
 for module in "${modules[@]}"; do
   cp "$module" "$zip_dir/"
