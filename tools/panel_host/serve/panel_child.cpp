@@ -18,6 +18,7 @@
 #include <cstring>
 #include <iostream>
 
+#include "call_guard.h"
 #include "host_state.h"
 #include "input_error.h"
 #include "text.h"
@@ -53,17 +54,11 @@ std::string readAll(int fd) {
     }
 }
 
-// The call guard's last line ("panel_host: browser:3: the script crashed (SIGSEGV) during notify kind
-// 2"), from "the script" on.
+// The call guard's last line, from "the script" on, after the breach of the host contract that brought
+// it about when one was named.
 std::string guardMessage(const std::string& errorText) {
-    std::vector<std::string> lines = linesOf(errorText);
-    for (size_t i = lines.size(); i > 0; --i) {
-        size_t at = lines[i - 1].find("the script ");
-        if (lines[i - 1].rfind("panel_host: ", 0) == 0 && at != std::string::npos) {
-            return lines[i - 1].substr(at);
-        }
-    }
-    return "";
+    call_guard::Report report = call_guard::readReport(errorText);
+    return report.breach.empty() || report.what.empty() ? report.what : report.breach + "; " + report.what;
 }
 
 // The descriptors open in this process.

@@ -18,6 +18,7 @@
 #include <sstream>
 #endif
 
+#include "call_guard.h"
 #include "text.h"
 
 namespace {
@@ -111,27 +112,16 @@ std::string readAll(int fd) {
     }
 }
 
-// The call guard's last message ("panel_host: storm:12: the script crashed (SIGSEGV) during notify
-// kind 2"), without its prefix, after the breach of the host contract that brought it about when one
-// was named ("record-read-after-call: the script read the record of ..."), so the rule comes first.
+// The call guard's last message ("storm:12: the script crashed (SIGSEGV) during notify kind 2"), after
+// the breach of the host contract that brought it about when one was named, so the rule comes first.
 std::string guardMessage(const std::string& errorText) {
-    std::vector<std::string> lines = linesOf(errorText);
-    std::string breach;
-    std::string guard;
-    for (size_t i = lines.size(); i > 0 && (breach.empty() || guard.empty()); --i) {
-        const std::string& line = lines[i - 1];
-        const std::string guardPrefix = "panel_host: ";
-        const std::string breachPrefix = "host contract: ERROR ";
-        if (guard.empty() && line.compare(0, guardPrefix.size(), guardPrefix) == 0) {
-            guard = line.substr(guardPrefix.size());
-        } else if (breach.empty() && line.compare(0, breachPrefix.size(), breachPrefix) == 0) {
-            breach = line.substr(breachPrefix.size());
-        }
+    call_guard::Report report = call_guard::readReport(errorText);
+    std::string guard =
+        report.what.empty() || report.where.empty() ? report.what : report.where + ": " + report.what;
+    if (report.breach.empty() || guard.empty()) {
+        return report.breach.empty() ? guard : report.breach;
     }
-    if (breach.empty() || guard.empty()) {
-        return breach.empty() ? guard : breach;
-    }
-    return breach + "; " + guard;
+    return report.breach + "; " + guard;
 }
 
 [[noreturn]] void runChild(const std::function<CheckResult(int)>& body, int resultFd, int trailFd,
