@@ -8,7 +8,8 @@
 // lines and the newest drawing, so a long session costs neither memory nor a slow page. A page that
 // connects, or falls behind, gets those. At most kMaxReaders pages are served at once: a page that opens
 // one more ends the oldest page's stream (that page connects again by itself), so the server's threads
-// are never all taken by streams. The stream owns copies of everything published; it never calls the
+// are never all taken by streams, and a browser, which opens at most six connections to one server,
+// always has one left to load another tab's page. The stream owns copies of everything published; it never calls the
 // runner, and close() wakes every reader for good so the server can stop at once.
 #pragma once
 
@@ -23,7 +24,7 @@
 class EventStream {
 public:
     static constexpr size_t kKeptLines = 1000;
-    static constexpr size_t kMaxReaders = 8;
+    static constexpr size_t kMaxReaders = 4;
 
     // One transcript line, as one line of JSON.
     void line(const std::string& data);
