@@ -6,7 +6,9 @@
 #include <malloc.h>
 #endif
 #if defined(_WIN32)
+#if !defined(NOMINMAX)
 #define NOMINMAX
+#endif
 #include <io.h>
 #include <windows.h>
 #else
