@@ -75,6 +75,7 @@ TEST(CommandText, MalformedCommandsAreNamedFaults) {
         {"IW 7 12 183 1", "IW takes {device} '{text}' {slot} {flag}"},
         {"IW x '12' 183 1", "IW: device \"x\" is not a number"},
         {"IW 7 '12' 183 2", "IW: the flag must be 0 or 1"},
+        {"IW 7 '12' 183 -1", "IW: the flag must be 0 or 1"},
         {"IW 7 '12' 183", "IW takes {device} '{text}' {slot} {flag}"},
     };
     for (const Case& c : cases) {

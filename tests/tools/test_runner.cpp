@@ -255,12 +255,13 @@ TEST(HostRun, ControlQueriesAnswerParamEqualsValue) {
     Played run = play(
         "press Send value=TG '1' 'Choice' 'index'\n"
         "press Send value=TG '1' 'Choice' 'size'\n"
+        "press Send value=TG '1' 'Choice' 'all'\n"
         "press Send value=XI '1' 'P'\n"
         "press Send value=XI '1' 'Z'\n"
         "press Send value=TG '2' 'Choice' 'index'\n");
     EXPECT_TRUE(
         inOrder(run.transcript, {"answer  \"index=-1\"", "note    TG: Choice has no parameter \"size\"",
-                                 "answer  none", "answer  \"Poll\"", "answer  none",
+                                 "answer  none", "answer  \"enabled=1", "answer  \"Poll\"", "answer  none",
                                  "note    TG: panel \"2\" is not loaded; ignored", "answer  none"}))
         << run.transcript;
     EXPECT_EQ(run.errors, 0);
