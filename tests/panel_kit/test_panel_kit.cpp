@@ -118,6 +118,16 @@ orvo_client_callback* loadBarePanel(orvo_host* host, const char*) {
     return new BarePanel(host);
 }
 
+// Sends a command built by hand, in lower case, on an integer event.
+class HandBuiltPanel : public EchoPanel {
+public:
+    HandBuiltPanel(orvo_host* host, const char* basePath) : EchoPanel(host, basePath), host_(host) {}
+    void onIntegerEvent(int32_t*) override { host_->request(const_cast<char*>("tp 'x' '1' 'A'"), 0); }
+
+private:
+    orvo_host* host_;
+};
+
 #if defined(__SANITIZE_ADDRESS__)
 constexpr bool kSanitized = true;
 #elif defined(__has_feature)
@@ -234,6 +244,28 @@ TEST(PanelKit, BreachesOfTheHostContractFailTheTest) {
             breach.report);
         EXPECT_EQ(host.contractBreaches().size(), 1u);
     }
+}
+
+TEST(PanelKit, ABreachIsReportedAtTheLineOfTheTestThatDeliveredTheEvent) {
+    TestedPanel panel;
+    panel.create<HandBuiltPanel>("layouts");
+    ::testing::TestPartResultArray results;
+    int line = 0;
+    {
+        ::testing::ScopedFakeTestPartResultReporter catcher(
+            ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD, &results);
+        line = __LINE__ + 1;
+        panel.integerEvent(1);
+    }
+    ASSERT_EQ(results.size(), 1);
+    const ::testing::TestPartResult& result = results.GetTestPartResult(0);
+    EXPECT_STREQ(result.file_name(), __FILE__);
+    EXPECT_EQ(result.line_number(), line);
+    EXPECT_NE(
+        std::string(result.message())
+            .find("host contract: ERROR malformed-command: malformed command: unknown command word \"tp\""),
+        std::string::npos)
+        << result.message();
 }
 
 TEST(PanelKit, CapturesEndInAnyOrderAndLeaveStandardErrorAlone) {
