@@ -11,6 +11,7 @@ set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${ORVO_DIRECTORY_PERMISSIONS})
 
 set(ORVO_INSTALL_CMAKEDIR ${CMAKE_INSTALL_LIBDIR}/cmake/OrvoPanelSDK)
 set(ORVO_INSTALL_PANELDIR ${CMAKE_INSTALL_LIBDIR}/orvo/panels)
+set(ORVO_INSTALL_WIN64DIR ${CMAKE_INSTALL_LIBDIR}/orvo/win64)
 
 install(TARGETS orvo_string orvo_script_helper orvo_platform
   EXPORT OrvoPanelSDKTargets
@@ -30,7 +31,15 @@ if(TARGET panel_host)
   set_target_properties(panel_host PROPERTIES EXPORT_NAME panel_host)
   install(TARGETS panel_host EXPORT OrvoPanelSDKTargets RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
-install(TARGETS Corvane
+# The emulator built for 64-bit Windows (scripts/release.sh builds it for the package): an author's
+# 64-bit Windows build plays its scenario tests in it under Wine, as Windows code.
+set(ORVO_WIN64_PANEL_HOST "" CACHE FILEPATH
+  "panel_host.exe for 64-bit Windows, installed for authors' Windows builds")
+if(ORVO_WIN64_PANEL_HOST)
+  install(PROGRAMS ${ORVO_WIN64_PANEL_HOST} DESTINATION ${ORVO_INSTALL_WIN64DIR})
+endif()
+# The recorder goes beside the panels it is put in front of.
+install(TARGETS Corvane PanelRecorder
   LIBRARY DESTINATION ${ORVO_INSTALL_PANELDIR}
   RUNTIME DESTINATION ${ORVO_INSTALL_PANELDIR}
 )
@@ -40,12 +49,16 @@ configure_package_config_file(
   ${CMAKE_CURRENT_LIST_DIR}/OrvoPanelSDKConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfig.cmake
   INSTALL_DESTINATION ${ORVO_INSTALL_CMAKEDIR}
-  PATH_VARS ORVO_INSTALL_PANELDIR CMAKE_INSTALL_DOCDIR
+  PATH_VARS ORVO_INSTALL_PANELDIR CMAKE_INSTALL_DOCDIR ORVO_INSTALL_SRCDIR CMAKE_INSTALL_INCLUDEDIR
+            ORVO_INSTALL_WIN64DIR
 )
 write_basic_package_version_file(
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfigVersion.cmake
   VERSION ${PROJECT_VERSION}
   COMPATIBILITY SameMajorVersion
+  # A Windows build of any width takes the package and builds its libraries from the installed sources;
+  # the package config refuses a Linux build of another width than the installed libraries'.
+  ARCH_INDEPENDENT
 )
 install(FILES
   ${CMAKE_CURRENT_BINARY_DIR}/OrvoPanelSDKConfig.cmake
@@ -55,15 +68,27 @@ install(FILES
   ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_entry_check.cpp
   ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_exports.map
   ${CMAKE_CURRENT_LIST_DIR}/orvo_panel_version.rc.in
+  ${CMAKE_CURRENT_LIST_DIR}/OrvoPanelSDKFromSource.cmake
   DESTINATION ${ORVO_INSTALL_CMAKEDIR}
 )
+install(PROGRAMS ${CMAKE_CURRENT_LIST_DIR}/orvo_check_dll.sh DESTINATION ${ORVO_INSTALL_CMAKEDIR})
+# The Windows builds of an author's panel: the shipping 32-bit DLL and the 64-bit tests under Wine.
+install(FILES ${CMAKE_CURRENT_LIST_DIR}/toolchains/i686-w64-mingw32.cmake
+  ${CMAKE_CURRENT_LIST_DIR}/toolchains/x86_64-w64-mingw32.cmake
+  ${CMAKE_CURRENT_LIST_DIR}/toolchains/mingw-common.cmake
+  DESTINATION ${ORVO_INSTALL_CMAKEDIR}/toolchains
+)
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/cross/wine-run.sh DESTINATION ${ORVO_INSTALL_CMAKEDIR}/toolchains)
 
-# What an author reads and copies: the guide, the emulator's formats, the workbench, the panel template,
-# and the API reference when it was built (scripts/release.sh builds it for the package).
+# What an author reads and copies: the guide, the emulator's formats, the workbench, the recorder, the
+# panel template, and the API reference when it was built (scripts/release.sh builds it for the package).
 install(FILES ${PROJECT_SOURCE_DIR}/docs/panel-authors.md ${PROJECT_SOURCE_DIR}/docs/panel_host.md
   ${PROJECT_SOURCE_DIR}/docs/workbench.md ${PROJECT_SOURCE_DIR}/docs/workbench.png ${PROJECT_SOURCE_DIR}/docs/validator.md
+  ${PROJECT_SOURCE_DIR}/docs/recorder.md
   DESTINATION ${CMAKE_INSTALL_DOCDIR}
 )
+install(FILES ${PROJECT_SOURCE_DIR}/docs/installed-README.md DESTINATION ${CMAKE_INSTALL_DOCDIR}
+  RENAME README.md)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/panel_template DESTINATION ${CMAKE_INSTALL_DOCDIR}
   PATTERN build EXCLUDE)
 install(DIRECTORY ${PROJECT_BINARY_DIR}/docs/api/html DESTINATION ${CMAKE_INSTALL_DOCDIR}/api OPTIONAL)

@@ -8,7 +8,8 @@
 #   orvo::script_helper. The sources are compiled once, into the static library <name>_code, which the
 #   module takes whole and a test can link (orvo_add_panel_test does). They are built with the warnings
 #   that catch a handler which overrides nothing (-Woverloaded-virtual, -Wsuggest-override, or the
-#   compiler's equivalents), as errors when ORVO_PANEL_WERROR is on; the SDK's package makes its headers
+#   compiler's equivalents); a hidden handler is always an error, the other warnings are errors when
+#   ORVO_PANEL_WERROR is on; the SDK's package makes its headers
 #   ordinary headers, not system ones, so a warning the compiler reports at the helper's declaration
 #   still shows. Every source is compiled with orvo_panel_export.h included first, so an entry point
 #   defined with another signature does not compile even in a source that does not include the header;
@@ -19,12 +20,22 @@
 # orvo_add_panel_test(<name> PANEL <panel> SOURCES <file>...)
 #
 #   A GoogleTest program linked with the panel's code (<panel>_code), orvo::panel_testing and
-#   GoogleTest's main; each of its test cases is registered with CTest.
+#   GoogleTest's main; each of its test cases is registered with CTest. 32-bit Windows code cannot run on
+#   the build machine, so in that build the test is left out with a note (the 64-bit Windows build runs it
+#   under Wine).
+#
+# orvo_add_dll_check(<name> PANEL <panel>)
+#
+#   In a 32-bit Windows build, a CTest test that checks <panel>.dll as the host meets it
+#   (orvo_check_dll.sh: one undecorated export, system imports only, __thiscall slots, the version block
+#   with the panel's VERSION). Elsewhere it declares nothing.
 #
 # orvo_add_scenario_test(<name> PANEL <panel> SITE <file> SCENARIO <file>)
 #
 #   A CTest test that plays SCENARIO against the built module of <panel> in the SDK's host emulator
 #   (orvo::panel_host) with the site file SITE. Relative paths are taken from the current source folder.
+#   A 64-bit Windows build plays it in the package's panel_host.exe under Wine; a build for which the SDK
+#   has no emulator (32-bit Windows) leaves the test out with a note.
 #   A panel built with AddressSanitizer (-fsanitize=address in CMAKE_CXX_FLAGS, the build type's flags or
 #   the panel's own options) is played with the compiler's ASan runtime preloaded into the installed
 #   emulator, which is not built with it; the sanitizer's report then fails the test.
@@ -38,11 +49,12 @@ function(orvo_panel_warnings target)
   if(ORVO_PANEL_WERROR OR ORVO_WERROR)
     set(werror ON)
   endif()
+  # A handler that hides the helper's is never called: that one stops the build whatever the switch says.
   if(MSVC)
     # C4263/C4264/C4266: a member function that hides a virtual one instead of overriding it.
-    target_compile_options(${target} PRIVATE /W4 /w14263 /w14264 /w14266 $<$<BOOL:${werror}>:/WX>)
+    target_compile_options(${target} PRIVATE /W4 /we4263 /we4264 /we4266 $<$<BOOL:${werror}>:/WX>)
   else()
-    target_compile_options(${target} PRIVATE -Wall -Wextra -Woverloaded-virtual -Wsuggest-override
+    target_compile_options(${target} PRIVATE -Wall -Wextra -Werror=overloaded-virtual -Wsuggest-override
                            $<$<BOOL:${werror}>:-Werror>)
   endif()
 endfunction()
@@ -92,6 +104,7 @@ function(orvo_add_panel name)
     VISIBILITY_INLINES_HIDDEN ON
   )
   orvo_panel_warnings(${name})
+  set_target_properties(${name} PROPERTIES ORVO_PANEL_VERSION ${PANEL_VERSION})
 
   if(WIN32)
     set(PANEL_NAME ${name})
@@ -124,6 +137,11 @@ function(orvo_add_panel_test name)
     message(FATAL_ERROR "orvo_add_panel_test(${name}): orvo::panel_testing is missing; "
                         "the SDK finds it only when GoogleTest is found (find_package(GTest))")
   endif()
+  if(WIN32 AND CMAKE_SIZEOF_VOID_P EQUAL 4)
+    message(STATUS "orvo_add_panel_test(${name}): 32-bit Windows code does not run here; "
+                   "the 64-bit Windows build runs these tests under Wine")
+    return()
+  endif()
   add_executable(${name} ${TEST_SOURCES})
   target_link_libraries(${name} PRIVATE ${TEST_PANEL}_code orvo::panel_testing GTest::gtest_main)
   if(ORVO_PANEL_WERROR OR ORVO_WERROR)
@@ -139,6 +157,11 @@ function(orvo_add_scenario_test name)
     message(FATAL_ERROR "orvo_add_scenario_test(${name}): use "
                         "orvo_add_scenario_test(<name> PANEL <panel> SITE <file> SCENARIO <file>)")
   endif()
+  if(WIN32 AND NOT TARGET orvo::panel_host AND NOT TARGET panel_host)
+    message(STATUS "orvo_add_scenario_test(${name}): the SDK has no host emulator for this Windows "
+                   "build; the Linux build (and the 64-bit Windows one, under Wine) plays this scenario")
+    return()
+  endif()
   _orvo_panel_host("orvo_add_scenario_test(${name})" host)
   get_filename_component(site "${TEST_SITE}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
   get_filename_component(scenario "${TEST_SCENARIO}" ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
@@ -150,6 +173,23 @@ function(orvo_add_scenario_test name)
       set_tests_properties(${name} PROPERTIES ENVIRONMENT "LD_PRELOAD=${runtime}")
     endif()
   endif()
+endfunction()
+
+function(orvo_add_dll_check name)
+  cmake_parse_arguments(CHECK "" "PANEL" "" ${ARGN})
+  if(NOT CHECK_PANEL OR CHECK_UNPARSED_ARGUMENTS)
+    message(FATAL_ERROR "orvo_add_dll_check(${name}): use orvo_add_dll_check(<name> PANEL <panel>)")
+  endif()
+  if(NOT WIN32 OR NOT CMAKE_SIZEOF_VOID_P EQUAL 4)
+    return()
+  endif()
+  get_target_property(version ${CHECK_PANEL} ORVO_PANEL_VERSION)
+  if(NOT version)
+    message(FATAL_ERROR "orvo_add_dll_check(${name}): ${CHECK_PANEL} is not a panel of orvo_add_panel")
+  endif()
+  # The version block shows the four numbers as "1, 0, 0, 1".
+  string(REPLACE "." ", " version "${version}")
+  add_test(NAME ${name} COMMAND ${ORVO_PANEL_SUPPORT_DIR}/orvo_check_dll.sh $<TARGET_FILE:${CHECK_PANEL}> "${version}")
 endfunction()
 
 # The SDK's emulator into <out>: orvo::panel_host, or inside the SDK's own build the target of the same

@@ -34,7 +34,8 @@ set(CPACK_PACKAGE_VENDOR "The Orvo panel SDK authors")
 set(CPACK_PACKAGE_CONTACT "The Orvo panel SDK authors")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Orvo panel SDK: panel script helper, host emulator and the Corvane panel")
 set(CPACK_PACKAGE_DESCRIPTION "Headers, static libraries and the CMake package OrvoPanelSDK with \
-orvo_add_panel, for building panel script libraries; the host emulator panel_host; the Corvane panel as \
+orvo_add_panel, for building panel script libraries for Linux and as the host's 32-bit Windows DLL; the host \
+emulator panel_host; the Corvane panel as \
 Corvane.so.")
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
@@ -44,8 +45,11 @@ set(CPACK_DEBIAN_PACKAGE_SECTION devel)
 # The runtime libraries panel_host and Corvane.so link against, as dpkg-shlibdeps finds them; building a
 # panel against the SDK also needs a compiler and CMake.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# GoogleTest for orvo_add_panel_test and the test kit.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cmake (>= 3.25), g++, libgtest-dev")
+# GoogleTest for orvo_add_panel_test and the test kit (its sources, which libgtest-dev brings, for the
+# Windows builds); the 32-bit MinGW compiler for the DLL the host loads. The 64-bit one and Wine run an
+# author's tests as Windows code; strip-nondeterminism makes the template's plant zip byte for byte the same.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "cmake (>= 3.25), g++, libgtest-dev, g++-mingw-w64-i686")
+set(CPACK_DEBIAN_PACKAGE_SUGGESTS "g++-mingw-w64-x86-64, wine64, strip-nondeterminism")
 # The same bytes from every build of one commit: CPack takes the member times from SOURCE_DATE_EPOCH
 # (scripts/release.sh sets it from the commit), owners are root, and the folders it creates get fixed
 # permissions (the files' own come from the install rules).

@@ -2,6 +2,7 @@
 
 #include <sstream>
 
+#include <cctype>
 #include <cstdio>
 #include <limits>
 
@@ -116,6 +117,41 @@ std::string escaped(const std::string& text, bool quoting, bool allBytes) {
 
 std::string quotedText(const std::string& text) {
     return "\"" + escaped(text, true, false) + "\"";
+}
+
+std::optional<std::string> unquotedText(const std::string& quoted, size_t& end) {
+    if (quoted.empty() || quoted[0] != '"') {
+        return std::nullopt;
+    }
+    std::string text;
+    for (size_t i = 1; i < quoted.size(); ++i) {
+        char c = quoted[i];
+        if (c == '"') {
+            end = i + 1;
+            return text;
+        }
+        if (c != '\\') {
+            text += c;
+            continue;
+        }
+        if (++i >= quoted.size()) {
+            return std::nullopt;
+        }
+        char e = quoted[i];
+        if (e == 'n' || e == 'r' || e == 't') {
+            text += e == 'n' ? '\n' : e == 'r' ? '\r' : '\t';
+        } else if (e == '"' || e == '\\') {
+            text += e;
+        } else if (e == 'x' && i + 2 < quoted.size() &&
+                   std::isxdigit(static_cast<unsigned char>(quoted[i + 1])) &&
+                   std::isxdigit(static_cast<unsigned char>(quoted[i + 2]))) {
+            text += static_cast<char>(std::stoi(quoted.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
 }
 
 std::string quotedBytes(const std::string& text) {

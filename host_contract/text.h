@@ -27,6 +27,10 @@ std::vector<std::string> splitAt(const std::string& text, char separator);
 // transcript shows exactly what crossed the boundary.
 std::string quotedText(const std::string& text);
 
+// The text quotedText() wrote at the start of `quoted` (from its opening '"' to its closing one), and in
+// `end` how many bytes of `quoted` that took; nullopt when it does not start with such a text.
+std::optional<std::string> unquotedText(const std::string& quoted, size_t& end);
+
 // The text as it is, but with line feed, carriage return, tab and other control characters written as
 // \n, \r, \t or \xNN, so it stays on one line of the transcript.
 std::string escapedControls(const std::string& text);

@@ -8,7 +8,7 @@
 //   panel.host.answer("SD 'My Router'", "3 0");
 //   panel.create<MyPanel>("layouts");
 //   panel.sent();                                  // the start-up commands
-//   panel.button("1", "Take", "pressed");
+//   panel.button("1", "Take", "");                 // a plain press: the empty message
 //   EXPECT_EQ(panel.sent(), (std::vector<std::string>{"CE '1' 'Undo'"}));
 //
 // Each event is one notify() call with a record laid out as the host lays it out (orvo_host_records.h),
@@ -69,8 +69,9 @@ public:
     void close(TestCallSite where = TestCallSite());
 
     // --- Host events: one notify() call each ----------------------------------------------------------
-    // Kind 2: a press or change on control `controlId` of panel `panelId`, whose message (like
-    // "pressed", "index=12", "cell.3.1=a") the host has cut into words before the call.
+    // Kind 2: a press or change on control `controlId` of panel `panelId`, whose message (empty for a
+    // plain press, "index=12" from a picker, "selectedindex=2" from a list) the host has cut into words
+    // before the call.
     void button(const std::string& panelId, const std::string& controlId, const std::string& message,
                 TestCallSite where = TestCallSite());
     // Kind 1: device `device` reports slot `slot` with `text`, stored in the record itself.

@@ -7,7 +7,12 @@
 #     release builds against that root alone, runs its tests and plays its scenario in the root's
 #     panel_host, and gdb finds the helper's sources under the root from the template's module;
 #     scripts/sdk-mistakes.sh, where it exists, is run on the root;
-#   - the zip holds Corvane.dll, README.txt and LICENSE.txt, and the DLL passes scripts/cross/check-dll.sh;
+#   - the panel template the .deb ships, built for Windows against the root with the toolchain files it
+#     ships: the 32-bit DLL passes its DLL checks (its CTest test), a second build in another folder gives
+#     the same bytes, and its plant zip holds the DLL and a README.txt with the DLL's checksum; the 64-bit
+#     build runs the template's kit tests and its scenario (in the package's panel_host.exe) under Wine;
+#   - the zip holds Corvane.dll, PanelRecorder.dll, README.txt and LICENSE.txt, and the DLLs pass
+#     scripts/cross/check-dll.sh;
 #   - the release is reproducible: HEAD is released a second time, in another folder, by another user
 #     (when run as root), with another umask, time zone and locale, with the clock a year and more ahead,
 #     and its SHA256SUMS must equal dist/'s; diffoscope shows what differs in each differing file.
@@ -22,7 +27,8 @@ failures=0
 pass() { echo "ok    $*"; }
 fail() { echo "FAIL  $*"; failures=$((failures + 1)); }
 
-scripts/install-deps.sh binutils-mingw-w64-i686 unzip gdb diffoscope-minimal faketime
+scripts/install-deps.sh binutils-mingw-w64-i686 unzip gdb diffoscope-minimal faketime strip-nondeterminism
+scripts/cross/install.sh win32dll win64
 
 name="orvo-panel-sdk"
 deb="$(find "$dist" -maxdepth 1 -name "${name}_*.deb" -print -quit 2>/dev/null)"
@@ -65,7 +71,7 @@ else
   fail "neither Depends nor Recommends names libgtest-dev"
 fi
 docdir="$sysroot/usr/share/doc/$name"
-for doc in panel-authors.md panel_host.md workbench.md workbench.png validator.md api/html/index.html; do
+for doc in README.md panel-authors.md panel_host.md workbench.md workbench.png validator.md recorder.md api/html/index.html; do
   if [ -s "$docdir/$doc" ]; then
     pass "ships /usr/share/doc/$name/$doc"
   else
@@ -138,12 +144,72 @@ if [ -x scripts/sdk-mistakes.sh ]; then
   fi
 fi
 
+echo "== the template from the package, built for Windows against the scratch root"
+sdk_cmake="$(find "$sysroot/usr/lib" -path '*/cmake/OrvoPanelSDK/OrvoPanelSDKConfig.cmake' -print -quit)"
+toolchains="$(dirname "${sdk_cmake:-/none/x}")/toolchains"
+# windows_build FOLDER TOOLCHAIN BUILD_TYPE: the installed template copied to FOLDER and built there.
+windows_build() {
+  rm -rf "$1"
+  mkdir -p "$(dirname "$1")"
+  cp -r "$docdir/panel_template" "$1"
+  cmake -S "$1" -B "$1/build" --toolchain "$toolchains/$2.cmake" -DCMAKE_BUILD_TYPE="$3" \
+        -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF >"$1.log" 2>&1 &&
+    cmake --build "$1/build" -j "$(nproc)" >>"$1.log" 2>&1
+}
+# The guide's Windows build lines name the package's toolchain folder and set a build type.
+guide_toolchains="$(sed -n 's/^TOOLCHAINS=//p' "$docdir/panel-authors.md")"
+if [ -n "$guide_toolchains" ] && [ -f "$sysroot$guide_toolchains/i686-w64-mingw32.cmake" ] &&
+   grep -q -- "-B build-win32 -DCMAKE_BUILD_TYPE=Release --toolchain" "$docdir/panel-authors.md"; then
+  pass "the guide's Windows build lines name the package's toolchains: $guide_toolchains"
+else
+  fail "the guide's TOOLCHAINS=[$guide_toolchains] is not the package's toolchain folder, or its lines set no build type"
+fi
+win32="$work/win32/TemplatePanel"
+if windows_build "$win32" i686-w64-mingw32 Release; then
+  pass "the template builds TemplatePanel.dll for 32-bit Windows from the root"
+  if ctest --test-dir "$win32/build" --output-on-failure --no-tests=error -R DllChecks >"$work/win32-checks.log" 2>&1; then
+    pass "TemplatePanel.dll passes its DLL checks (the template's CTest test)"
+  else
+    cat "$work/win32-checks.log"
+    fail "TemplatePanel.dll fails its DLL checks"
+  fi
+  again_dir="$work/win32-again/elsewhere/TemplatePanel"
+  if windows_build "$again_dir" i686-w64-mingw32 Release &&
+     cmp "$win32/build/TemplatePanel.dll" "$again_dir/build/TemplatePanel.dll"; then
+    pass "a second build in another folder gives the same TemplatePanel.dll, byte for byte"
+  else
+    fail "a second build of the template in another folder gives another TemplatePanel.dll"
+  fi
+  if cmake --build "$win32/build" --target plant_zip >"$work/win32-zip.log" 2>&1 &&
+     unzip -p "$win32/build/TemplatePanel-1.0.0-win32.zip" TemplatePanel-1.0.0-win32/README.txt |
+       grep -q "SHA-256 of TemplatePanel.dll: $(sha256sum "$win32/build/TemplatePanel.dll" | cut -d' ' -f1)"; then
+    pass "the template's plant zip holds its DLL and a README.txt with the DLL's checksum"
+  else
+    cat "$work/win32-zip.log"
+    fail "the template's plant zip"
+  fi
+else
+  tail -40 "$win32.log"
+  fail "the template does not build for 32-bit Windows from the root"
+fi
+win64="$work/win64/TemplatePanel"
+scripts/cross/wine-run.sh --start-server
+if windows_build "$win64" x86_64-w64-mingw32 Debug &&
+   ctest --test-dir "$win64/build" -N | grep -q "TemplatePanel.Scenario" &&
+   ctest --test-dir "$win64/build" --output-on-failure --no-tests=error >>"$win64.log" 2>&1; then
+  pass "the template's kit tests and scenario build for 64-bit Windows from the root and pass under Wine"
+else
+  tail -40 "$win64.log"
+  fail "the template's kit tests and scenario for 64-bit Windows under Wine"
+fi
+scripts/cross/wine-run.sh --stop-server
+
 echo "== the plant's zip"
 unzip -q "$dist/Corvane-$version-win32.zip" -d "$work/zip"
 listing="$(cd "$work/zip" && find . -type f | sort | tr '\n' ' ')"
-expected="./Corvane-$version-win32/Corvane.dll ./Corvane-$version-win32/LICENSE.txt ./Corvane-$version-win32/README.txt "
+expected="./Corvane-$version-win32/Corvane.dll ./Corvane-$version-win32/LICENSE.txt ./Corvane-$version-win32/PanelRecorder.dll ./Corvane-$version-win32/README.txt "
 if [ "$listing" = "$expected" ]; then
-  pass "zip holds Corvane.dll, LICENSE.txt, README.txt"
+  pass "zip holds Corvane.dll, LICENSE.txt, PanelRecorder.dll, README.txt"
 else
   fail "zip holds [$listing], expected [$expected]"
 fi
@@ -164,6 +230,12 @@ if scripts/cross/check-dll.sh "$zip_dir/Corvane.dll"; then
   pass "Corvane.dll passes check-dll.sh"
 else
   fail "Corvane.dll fails check-dll.sh"
+fi
+if scripts/cross/check-dll.sh "$zip_dir/PanelRecorder.dll" >/dev/null &&
+  grep -q "SHA-256 of PanelRecorder.dll: $(sha256sum "$zip_dir/PanelRecorder.dll" | cut -d' ' -f1)" "$zip_dir/README.txt"; then
+  pass "PanelRecorder.dll passes check-dll.sh; README.txt gives its checksum"
+else
+  fail "PanelRecorder.dll fails check-dll.sh, or README.txt does not give its checksum"
 fi
 
 echo "== the release again, from HEAD: another folder, user, umask, time zone and locale, a year later"

@@ -2,10 +2,13 @@
 # Builds a release into dist/, from the committed sources (HEAD) of this checkout:
 #   orvo-panel-sdk-<version>.tar.gz      the source release (git archive of HEAD)
 #   orvo-panel-sdk_<version>_amd64.deb   the SDK for panel authors: headers, RelWithDebInfo libraries, the CMake
-#                                        package, panel_host, Corvane.so with the demo site, the docs and API
-#                                        reference, and the helper's sources for the debugger, under /usr (CPack)
-#   Corvane-<version>-win32.zip          for the plant: the shipping 32-bit Corvane.dll, checked with
-#                                        scripts/cross/check-dll.sh, a README and the license
+#                                        package, panel_host (and panel_host.exe for authors' 64-bit Windows
+#                                        builds), Corvane.so with the demo site, the docs and API reference,
+#                                        and the helper's sources for the debugger and for authors' Windows
+#                                        builds, under /usr (CPack)
+#   Corvane-<version>-win32.zip          for the plant: the shipping 32-bit Corvane.dll and the recorder
+#                                        PanelRecorder.dll, checked with scripts/cross/check-dll.sh, a README
+#                                        and the license
 #   SHA256SUMS                           over the three
 # <version> is the one in the top-level project(). The .deb and the DLL are built from the unpacked source
 # release, so the tarball is known to build. Uncommitted changes are not part of a release.
@@ -50,7 +53,7 @@ echo "release.sh: commit $(git rev-parse --short HEAD), SOURCE_DATE_EPOCH=$SOURC
 
 step "install what the release needs"
 scripts/install-deps.sh dpkg-dev doxygen strip-nondeterminism
-scripts/cross/install.sh win32dll
+scripts/cross/install.sh win32dll win64
 
 name="orvo-panel-sdk"
 deb="${name}_${version}_$(dpkg --print-architecture).deb"
@@ -64,10 +67,19 @@ step "source release $name-$version.tar.gz"
 git archive --format=tar.gz --prefix="$name-$version/" -o "$dist/$name-$version.tar.gz" HEAD
 tar -xzf "$dist/$name-$version.tar.gz" -C "$work"
 
+step "panel_host.exe for 64-bit Windows, from the source release, for the package"
+# An author's 64-bit Windows build plays its scenarios in it under Wine.
+win64_build="$work/win64"
+cmake -S "$src" -B "$win64_build" --toolchain "$src/cmake/toolchains/x86_64-w64-mingw32.cmake" \
+      -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DORVO_BUILD_TESTS=OFF \
+      -DORVO_BUILD_PANEL_TESTING=OFF -DORVO_WERROR=ON -DORVO_MAP_SOURCE_PATHS=ON >/dev/null
+cmake --build "$win64_build" -j "$(nproc)" --target panel_host >/dev/null
+
 step "Debian package, RelWithDebInfo, from the source release"
 deb_build="$work/deb"
 cmake -S "$src" -B "$deb_build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_INSTALL_PREFIX=/usr \
-      -DORVO_BUILD_TESTS=OFF -DORVO_WERROR=ON -DORVO_MAP_SOURCE_PATHS=ON >/dev/null
+      -DORVO_BUILD_TESTS=OFF -DORVO_WERROR=ON -DORVO_MAP_SOURCE_PATHS=ON \
+      -DORVO_WIN64_PANEL_HOST="$win64_build/tools/panel_host/panel_host.exe" >/dev/null
 cmake --build "$deb_build" -j "$(nproc)" >/dev/null
 # The API reference ships in the package; the install rules take it when it is there.
 cmake --build "$deb_build" --target docs >/dev/null
@@ -76,22 +88,40 @@ mv "$deb_build/$deb" "$dist/"
 
 step "shipping Corvane.dll, from the source release, and its checks"
 (cd "$src" && cmake --preset win32dll -DORVO_MAP_SOURCE_PATHS=ON >/dev/null &&
-  cmake --build --preset win32dll >/dev/null)
+  cmake --build --preset win32dll --target Corvane PanelRecorder >/dev/null)
 dll="$src/build/win32dll/panels/Corvane/Corvane.dll"
 "$src/scripts/cross/check-dll.sh" "$dll"
+recorder_dll="$src/build/win32dll/panels/PanelRecorder/PanelRecorder.dll"
+"$src/scripts/cross/check-dll.sh" "$recorder_dll"
 
 step "Corvane-$version-win32.zip"
 zip_dir="$work/Corvane-$version-win32"
 mkdir -p "$zip_dir"
-cp "$dll" "$zip_dir/Corvane.dll"
+# The plant's modules, each a DLL checked above; the README gives each one's checksum.
+modules=("$dll" "$recorder_dll")
+checksums=""
+for module in "${modules[@]}"; do
+  cp "$module" "$zip_dir/"
+  checksums+="  SHA-256 of $(basename "$module"): $(sha256sum "$module" | cut -d' ' -f1)"$'\n'
+done
+# What a rebuild needs to give the same bytes: the commit, the Debian release and the compilers.
+commit="$(git rev-parse HEAD)"
+debian="Debian $(cat /etc/debian_version 2>/dev/null || echo unknown)"
+compilers="$(dpkg-query -W -f='${Package} ${Version}, ' g++-mingw-w64-i686-win32 g++ | sed 's/, $//')"
 # Windows line ends: the plant reads these on the host's machine.
-sed -e "s/@VERSION@/$version/" -e "s/@DLL_SHA256@/$(sha256sum "$dll" | cut -d' ' -f1)/" -e 's/$/\r/' \
-    "$src/scripts/plant-README.txt.in" >"$zip_dir/README.txt"
+CHECKSUMS="$checksums" awk -v version="$version" -v commit="$commit" -v debian="$debian" \
+    -v compilers="$compilers" '
+  /@DLL_CHECKSUMS@/ { printf "%s", ENVIRON["CHECKSUMS"]; next }
+  { gsub(/@VERSION@/, version); gsub(/@COMMIT@/, commit); gsub(/@DEBIAN@/, debian);
+    gsub(/@COMPILERS@/, compilers); print }' "$src/scripts/plant-README.txt.in" |
+  sed -e 's/$/\r/' >"$zip_dir/README.txt"
 sed -e 's/$/\r/' "$src/LICENSE" >"$zip_dir/LICENSE.txt"
 # Members in a fixed order with the commit's time and fixed permissions; strip-nondeterminism then
 # clears what the zip writer adds of its own (owners, extra time fields).
-members=("Corvane-$version-win32/Corvane.dll" "Corvane-$version-win32/LICENSE.txt"
-         "Corvane-$version-win32/README.txt")
+members=()
+for file in "$zip_dir"/*; do
+  members+=("Corvane-$version-win32/$(basename "$file")")
+done
 chmod 755 "$zip_dir"
 chmod 644 "$zip_dir"/*
 touch -h -d "@$SOURCE_DATE_EPOCH" "$zip_dir" "$zip_dir"/*

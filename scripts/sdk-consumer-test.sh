@@ -29,9 +29,19 @@ for header in "$stage"/include/orvo/*.h; do
 done
 
 echo "== the author's documents are installed"
-for doc in panel-authors.md panel_host.md workbench.md validator.md; do
+for doc in README.md panel-authors.md panel_host.md workbench.md validator.md recorder.md; do
   [ -f "$stage/share/doc/orvo-panel-sdk/$doc" ] || { echo "share/doc/orvo-panel-sdk/$doc is not installed" >&2; exit 1; }
 done
+
+echo "== the installed recorder, beside the installed Corvane, records the demo, and the recording replays"
+panels="$(dirname "$(find "$stage/lib" -path '*/orvo/panels/Corvane.so' -print -quit)")"
+[ -f "$panels/PanelRecorder.so" ] || { echo "PanelRecorder.so is not installed beside Corvane.so" >&2; exit 1; }
+demo="$stage/share/orvo-panel-sdk/demo"
+printf 'panel = Corvane.so\noutput = %s\n' "$work/demo.recording" >"$panels/PanelRecorder.recorder"
+"$stage/bin/panel_host" "$panels/PanelRecorder.so" "$demo/site.json" "$demo/demo.scenario" >/dev/null
+"$stage/bin/panel_host" "$panels/Corvane.so" "$demo/site.json" "$work/demo.recording" >/dev/null ||
+  { echo "the recording of the installed demo does not replay on the installed Corvane" >&2; exit 1; }
+rm "$panels/PanelRecorder.recorder"
 
 echo "== build a copy of the installed panel template, with warnings as errors"
 copy="$work/panel_template"

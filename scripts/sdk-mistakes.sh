@@ -4,7 +4,8 @@
 # Builds the panel author's mistakes (tests/panel_kit/author_mistakes) against the SDK installed under
 # PREFIX, as an author would (find_package with that prefix alone), and fails unless each one is caught
 # with its message:
-#   hidden_handler  the build stops on the hidden handler's warning, with GCC and, when installed, Clang
+#   hidden_handler  the build stops on the hidden handler, with GCC and, when installed, Clang, without
+#                   ORVO_PANEL_WERROR
 #   wrong_export    the build stops on the entry point declared by hand with another signature
 #   kept_record     the kit test crashes, and the kit names the event whose record was read
 # PREFIX is a staged install (cmake --install --prefix) or the usr folder of an unpacked .deb.

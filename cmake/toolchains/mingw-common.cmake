@@ -23,3 +23,10 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 string(APPEND CMAKE_EXE_LINKER_FLAGS_INIT " -Wl,--no-insert-timestamp")
 string(APPEND CMAKE_SHARED_LINKER_FLAGS_INIT " -Wl,--no-insert-timestamp")
 string(APPEND CMAKE_MODULE_LINKER_FLAGS_INIT " -Wl,--no-insert-timestamp")
+
+# Installed with the SDK, this folder sits inside the SDK's CMake package, which the find root above
+# would hide: find_package(OrvoPanelSDK) takes the package these toolchain files came with.
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/../OrvoPanelSDKConfig.cmake)
+  get_filename_component(OrvoPanelSDK_DIR ${CMAKE_CURRENT_LIST_DIR}/.. ABSOLUTE)
+  set(OrvoPanelSDK_DIR ${OrvoPanelSDK_DIR} CACHE PATH "The Orvo panel SDK's CMake package")
+endif()

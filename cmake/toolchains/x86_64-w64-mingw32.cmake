@@ -10,4 +10,9 @@ set(ORVO_MINGW_THREADS posix)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw-common.cmake)
 
 # The wrapper finds Wine's 64-bit launcher and keeps Wine's own chatter off unless WINEDEBUG asks for it.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../../scripts/cross/wine-run.sh)
+# The SDK installs it beside this file; in the SDK's own sources it is a script of the project.
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/wine-run.sh)
+else()
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../../scripts/cross/wine-run.sh)
+endif()

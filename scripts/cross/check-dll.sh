@@ -1,121 +1,14 @@
 #!/usr/bin/env bash
-# Checks the shipping 32-bit panel DLL as the host will meet it.
+# Checks the shipping 32-bit Corvane.dll with the SDK's DLL checks (cmake/orvo_check_dll.sh, which says
+# what each check proves).
 # Usage: scripts/cross/check-dll.sh [DLL [VERSION]]
-#   DLL      default build/win32dll/panels/Corvane/Corvane.dll; its internal name is the file name
-#            without .dll
-#   VERSION  file and product version as the version block shows it, default "1, 0, 0, 1"
-#
-# What it proves, each with i686-w64-mingw32-objdump or -windres:
-#   - a PE32 DLL for i386;
-#   - its only export is load_orvo_client_script, undecorated;
-#   - it imports from system DLLs only (no libstdc++, libgcc or winpthread DLL beside it);
-#   - the version block: file and product version, internal name, UK English with the Unicode code page;
-#   - the script interface is __thiscall, as a Microsoft-built host calls it: notify (two arguments) and
-#     the scalar deleting destructor (one) take `this` in ECX and remove their arguments on return.
+#   DLL      default build/win32dll/panels/Corvane/Corvane.dll
+#   VERSION  default "1, 0, 0, 1"
 set -euo pipefail
 cd "$(dirname "$0")/../.."
-
 dll="${1:-build/win32dll/panels/Corvane/Corvane.dll}"
-version="${2:-1, 0, 0, 1}"
-name="$(basename "$dll" .dll)"
-objdump=i686-w64-mingw32-objdump
-windres=i686-w64-mingw32-windres
-
-failures=0
-pass() { echo "ok    $*"; }
-fail() { echo "FAIL  $*"; failures=$((failures + 1)); }
-
 if [ ! -f "$dll" ]; then
   echo "no DLL at $dll (build it with: cmake --workflow --preset win32dll)" >&2
   exit 2
 fi
-headers="$($objdump -p "$dll")"
-
-# --- PE32 for i386 ---------------------------------------------------------------------------------
-if grep -q "file format pei-i386" <<<"$headers" && grep -qE "^Magic[[:space:]]+010b[[:space:]]+\(PE32\)" <<<"$headers"; then
-  pass "PE32 image for i386"
-else
-  fail "not a PE32 image for i386: $(grep -m1 'file format' <<<"$headers")"
-fi
-if grep -qE "^[[:space:]]+DLL$" <<<"$headers"; then
-  pass "marked as a DLL"
-else
-  fail "not marked as a DLL"
-fi
-
-# --- exports ---------------------------------------------------------------------------------------
-exports="$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$headers" |
-  sed -nE 's/^[[:space:]]*\[[[:space:]]*[0-9]+\][[:space:]]+(.+)$/\1/p')"
-if [ "$exports" = "load_orvo_client_script" ]; then
-  pass "only export: load_orvo_client_script"
-else
-  fail "exports [$(tr '\n' ' ' <<<"$exports")], expected only load_orvo_client_script"
-fi
-
-# --- imports ---------------------------------------------------------------------------------------
-# The DLLs every Windows machine has; anything else would have to be shipped beside the panel.
-imports="$(sed -nE 's/^[[:space:]]*DLL Name: (.+)$/\1/p' <<<"$headers")"
-foreign=""
-for import in $imports; do
-  case "$(tr '[:upper:]' '[:lower:]' <<<"$import")" in
-    kernel32.dll | msvcrt.dll | ucrtbase.dll | api-ms-win-crt-*.dll | user32.dll | advapi32.dll) ;;
-    *) foreign="$foreign $import" ;;
-  esac
-done
-if [ -z "$imports" ]; then
-  fail "no import table found"
-elif [ -z "$foreign" ]; then
-  pass "imports only system DLLs: $(tr '\n' ' ' <<<"$imports")"
-else
-  fail "imports DLLs that are not part of Windows:$foreign"
-fi
-
-# --- version block ---------------------------------------------------------------------------------
-block="$($windres -J coff -O rc -i "$dll" 2>/dev/null || true)"
-version_check() {
-  local what="$1" pattern="$2"
-  if grep -qF -- "$pattern" <<<"$block"; then
-    pass "version block: $what"
-  else
-    fail "version block: $what (no line $pattern)"
-  fi
-}
-if [ -z "$block" ]; then
-  fail "no resources to read"
-else
-  version_check "file version" "FILEVERSION $version"
-  version_check "product version" "PRODUCTVERSION $version"
-  version_check "UK English, Unicode strings" 'BLOCK "080904b0"'
-  version_check "file version text" "VALUE \"FileVersion\", \"$version\""
-  version_check "product version text" "VALUE \"ProductVersion\", \"$version\""
-  version_check "internal name" "VALUE \"InternalName\", \"$name\""
-  version_check "translation" 'VALUE "Translation", 0x809, 1200'
-fi
-
-# --- calling convention ----------------------------------------------------------------------------
-# Every return of a __thiscall function removes its stack arguments: "ret $0x8" for notify(data, kind),
-# "ret $0x4" for the scalar deleting destructor(flags). A plain "ret" would leave them to a host that
-# never removes them.
-returns_of() {
-  $objdump -d --no-show-raw-insn --disassemble="$1" "$dll" |
-    sed -nE 's/^[[:space:]]*[0-9a-f]+:[[:space:]]+(ret[^<]*)$/\1/p' | sed -E 's/[[:space:]]+/ /g; s/ $//' | sort -u
-}
-thiscall_check() {
-  local what="$1" symbol="$2" expected="$3" found
-  found="$(returns_of "$symbol" | tr '\n' ' ' | sed 's/ $//')"
-  if [ -z "$found" ]; then
-    fail "$what: no symbol $symbol to disassemble (check the DLL before it is stripped)"
-  elif [ "$found" = "$expected" ]; then
-    pass "$what returns with $expected (__thiscall)"
-  else
-    fail "$what returns with [$found], expected $expected"
-  fi
-}
-thiscall_check "notify" "__ZN18orvo_script_helper6notifyEPvi" 'ret $0x8'
-thiscall_check "scalar deleting destructor" "__ZN20orvo_client_callback24scalarDeletingDestructorEj" 'ret $0x4'
-
-if [ "$failures" -ne 0 ]; then
-  echo "$dll: $failures check(s) failed"
-  exit 1
-fi
-echo "$dll: all checks passed"
+exec cmake/orvo_check_dll.sh "$dll" "${2:-1, 0, 0, 1}"

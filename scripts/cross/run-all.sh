@@ -2,7 +2,7 @@
 # The cross targets, one after another, as CI runs them:
 #   i386      the whole suite as a 32-bit x86 Linux process under qemu-i386
 #   win64     the whole suite, the Microsoft-layout host tests and the debug output under Wine
-#   win32dll  the shipping 32-bit Corvane.dll, built and checked with scripts/cross/check-dll.sh
+#   win32dll  the shipping 32-bit Corvane.dll and PanelRecorder.dll, built and checked with scripts/cross/check-dll.sh
 # Usage: scripts/cross/run-all.sh [TARGET...]   (default: all three)
 #
 # Installs what is missing first. Every target runs even when an earlier one failed; the exit status
@@ -43,7 +43,8 @@ for target in "${targets[@]}"; do
       scripts/cross/wine-run.sh --stop-server
       ;;
     win32dll)
-      if ! (cmake --workflow --preset win32dll && scripts/cross/check-dll.sh); then
+      if ! (cmake --workflow --preset win32dll && scripts/cross/check-dll.sh &&
+        scripts/cross/check-dll.sh build/win32dll/panels/PanelRecorder/PanelRecorder.dll); then
         failed+=("$target")
       fi
       ;;

@@ -19,6 +19,7 @@
 //   Rude     from now on returns a text from notify for revertives and ticks
 //   Reload   sends the command (a PI), then reads the button record's panel and control ids
 //   Forge    sends a command holding a line feed and a carriage return
+// Built with TEST_PANEL_MUTANT, Poll sends its command twice: the changed build a replay tells apart.
 // Revertives, ticks, integer and record events are written as debug lines; a parent request is answered
 // "echo:<text>", or not at all for the empty request.
 // Built with TEST_PANEL_EVERY_PRESS_OVERFLOWS, every press is a press of Crash with value=stack, for the
@@ -142,6 +143,11 @@ private:
 #endif
         if (control == "Send" || control == "Twice" || control == "Keep" || control == "Poll") {
             intptr_t answer = send(value);
+#if defined(TEST_PANEL_MUTANT)
+            if (control == "Poll" && answer == 0) {
+                send(value);
+            }
+#endif
             if (control == "Poll") {
                 debugLine("TestPanel: after the command\n");
             }

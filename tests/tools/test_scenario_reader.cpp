@@ -62,6 +62,15 @@ TEST(ScenarioLine, StepsCarryTheirWordsNumbersAndTexts) {
         {"integer -5", StepKind::Integer, "", "", -5, 0},
         {"record", StepKind::Record, "", "", 0, 0},
         {"help", StepKind::Help, "", "", 0, 0},
+        // A recording's steps, and the escaped form of a text.
+        {"replay", StepKind::Replay, "", "", 0, 0},
+        {"host answers \"3 0\" to SD 'ZaD SDI Router'", StepKind::HostAnswers, "SD 'ZaD SDI Router'", "3 0",
+         0, 0},
+        {"host answers \"a\\nb\\\"\\x01\" to TG '1' 'M' 'all'", StepKind::HostAnswers, "TG '1' 'M' 'all'",
+         "a\nb\"\x01", 0, 0},
+        {"host answers 1 to PI '1' 'x'", StepKind::HostAnswers, "PI '1' 'x'", "1", 0, 0},
+        {"button 1 Mixer selectedindex=2", StepKind::Button, "Mixer", "selectedindex=2", 0, 0},
+        {"expect sent \\\"CE 'a\\nb\\\\'\"", StepKind::ExpectSent, "", "CE 'a\nb\\'", 0, 0},
     };
     for (const Case& c : cases) {
         Step step = stepOf(c.line);
@@ -120,6 +129,16 @@ TEST(ScenarioLine, BadLinesSayWhereAndWhatIsWrong) {
          "s.scenario:7: expect cannot check \"colour\"; it checks sent, not sent, no more commands, "
          "debug, no debug, note, cell, param, enabled, disabled, answer, no answer"},
         {"expect sent", "s.scenario:7: expect sent needs the text to look for"},
+        {"host answers", "s.scenario:7: host answers needs an answer (none, a number or a quoted text)"},
+        {"host answers 1 PI '1' 'x'",
+         "s.scenario:7: host answers needs `to` and the command after the answer"},
+        {"host answers \"x to SD 'a'",
+         "s.scenario:7: host answers needs the answer quoted as the transcript quotes it"},
+        {"host answers none to", "s.scenario:7: host answers needs the command it answers"},
+        {"button 1", "s.scenario:7: button needs a control id after the panel id"},
+        {"request \\\"a\\q\"",
+         "s.scenario:7: the escaped text \\\"a\\q\" does not read: \\\" is followed by a text quoted as the "
+         "transcript quotes it"},
         {"expect debug   ", "s.scenario:7: expect debug needs the text to look for"},
         {"expect not debug x", "s.scenario:7: expect not is only followed by sent"},
         {"expect no more", "s.scenario:7: expect no is followed by more commands, debug or answer"},

@@ -46,6 +46,11 @@ TEST(ScenarioWriter, EveryStepReadsBackAsWritten) {
         "expect disabled Network",
         "expect answer \"\"",
         "expect no answer",
+        "replay",
+        "host answers none to SD 'x'",
+        "host answers \"a\\tb\" to TG '1' 'M' 'all'",
+        "button 1 Mixer selectedindex=2",
+        "request \\\"\\\\\\\"x\\\"\"",
     };
     for (const char* line : lines) {
         std::optional<Step> step = parseStep(line, "t", 1);

@@ -12,6 +12,14 @@
 //   FAULT_WALL_CLOCK      writes the wall clock in a debug line on A, so no two runs are the same
 //   FAULT_NULL_HOST       calls the host at creation without looking whether there is one
 //   FAULT_NO_ENTRY        has no export at all
+//   FAULT_SLOT_SPRINTF    formats a slot's text into a 256-byte buffer on the stack, unchecked
+//   FAULT_HALVING_TIMER   halves its timer's interval on every tick, down to an interval of 0
+//   FAULT_DEEP_PARSE      parses a parent request's value by recursion, one call per '[', unbounded
+//   FAULT_SALVO_LEAK      answers its own request salvo=N, and for an N outside 1..8 keeps the lookup's
+//                         answer (only storms that know the word salvo reach it)
+//   FAULT_TWO_MISTAKES    keeps Go's answer, and sends a timer interval of 0 on B: two rules in one storm
+//   CORRECT_POLLER        no fault: polls its 2 slots on every tick of a timer of interval 1, keeping
+//                         each slot's latest text (the host's queues grow, the script's memory does not)
 // The authors' mistakes, each named by the same rule in the kit, a scenario run and the validator:
 //   FAULT_KEPT_RECORD         keeps the record of a press of A and reads it in the next event
 //   FAULT_MALFORMED_COMMAND   sends a command built by hand without its quotes on Go
@@ -31,6 +39,8 @@
 //   FAULT_NO_SCRIPT           its export answers null
 //   FAULT_NEVER_RESTS         starts one more timer on every tick, so the ticks double every millisecond
 #include <chrono>
+#include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <stdexcept>
 #include <string>
@@ -75,7 +85,15 @@ public:
 #endif
         std::string base = basePath == nullptr ? "" : basePath;
         send("PS '1' '" + (base.empty() ? std::string() : base + "/") + "Faulty.orvo_ui'");
+#if defined(CORRECT_POLLER)
+        send("IR 7 1 2");
+        send("ET 1 1");
+#elif defined(FAULT_SLOT_SPRINTF)
+        send("IR 7 1 2");
         send("ET 1 100");
+#else
+        send("ET 1 100");
+#endif
 #if defined(FAULT_NEVER_RESTS)
         send("ET 2 1");
 #endif
@@ -104,7 +122,26 @@ public:
         if (kind == orvo_event_button && data != nullptr) {
             const char* control = static_cast<const orvo_button_record*>(data)->controlId;
             button(control == nullptr ? "" : control);
+        } else if (kind == orvo_event_revertive && data != nullptr) {
+            const auto* revertive = static_cast<const orvo_revertive_record*>(data);
+            if (revertive->slotIndex >= 1 && revertive->slotIndex <= 64) {
+                texts_[revertive->slotIndex - 1] = revertive->slotText;
+            }
+#if defined(FAULT_SLOT_SPRINTF)
+            char line[256];
+            std::sprintf(line, "Tally %d: %s", static_cast<int>(revertive->slotIndex), revertive->slotText);
+            orvo_debug_output(line);
+#endif
+        } else if (kind == orvo_event_parent && data != nullptr) {
+            parent(static_cast<const char*>(data));
         } else if (kind == orvo_event_timer) {
+#if defined(CORRECT_POLLER)
+            send("IP 7 1 2");
+#endif
+#if defined(FAULT_HALVING_TIMER)
+            interval_ /= 2;
+            send("ET 1 " + std::to_string(interval_));
+#endif
 #if defined(FAULT_LEAK_PER_TICK)
             leaked_ = new char[512];
             leaked_[0] = 1;
@@ -132,7 +169,7 @@ private:
 
     void lookUp() {
         intptr_t answer = send("SD 'Router'");
-#if defined(FAULT_KEEP_ANSWER)
+#if defined(FAULT_KEEP_ANSWER) || defined(FAULT_TWO_MISTAKES)
         (void)answer;  // the fault: the answer is never handed back
 #elif defined(FAULT_FOREIGN_RELEASE)
         if (answer != 0) {
@@ -150,6 +187,40 @@ private:
 #endif
     }
 
+    void parent(const std::string& request) {
+        size_t equals = request.find('=');
+        std::string word = request.substr(0, equals);
+        std::string value = equals == std::string::npos ? "" : request.substr(equals + 1);
+#if defined(FAULT_DEEP_PARSE)
+        depthOf(value.c_str());
+#endif
+        if (word == "salvo") {
+            int salvo = std::atoi(value.c_str());
+            intptr_t answer = send("SD 'Router'");
+#if defined(FAULT_SALVO_LEAK)
+            if (salvo < 1 || salvo > 8) {
+                return;  // the fault: this path forgets the hand-back
+            }
+#endif
+            (void)salvo;
+            if (answer != 0) {
+                host_->request(reinterpret_cast<void*>(answer), orvo_request_release);
+            }
+        }
+    }
+
+#if defined(FAULT_DEEP_PARSE)
+    // How deep the brackets go, one call a level, each with a token buffer of its own.
+    static int depthOf(const char* at) {
+        volatile char token[160];
+        token[0] = *at;
+        if (token[0] != '[') {
+            return 0;
+        }
+        return 1 + depthOf(at + 1) + token[1] * 0;
+    }
+#endif
+
     void button(const std::string& control) {
         if (control == "A") {
             ++presses_;
@@ -160,6 +231,9 @@ private:
             orvo_debug_output(now.c_str());
 #endif
         } else if (control == "B") {
+#if defined(FAULT_TWO_MISTAKES)
+            send("ET 1 0");
+#endif
 #if defined(FAULT_SEQUENCE_CRASH)
             if (presses_ >= 3) {
                 volatile uintptr_t unmapped = 8;
@@ -213,6 +287,8 @@ private:
     int presses_ = 0;
     int timers_ = 0;
     char* leaked_ = nullptr;
+    std::string texts_[64];
+    int interval_ = 100;
 #if defined(FAULT_KEPT_RECORD)
     const orvo_button_record* kept_ = nullptr;
 #endif

@@ -61,4 +61,38 @@ TEST(Shrinker, CutsAStormDownToTheStepsItsFaultNeeds) {
     }
 }
 
+TEST(Shrinker, ShrinksTheValuesInsideTheStepsLeft) {
+    // A fake step "request x..." fails when its text holds at least `needs` bytes; a press never matters.
+    auto simpler = [](const std::string& line) {
+        std::vector<std::string> forms;
+        size_t blank = line.find(' ');
+        std::string text = line.substr(blank + 1);
+        if (blank != std::string::npos && !text.empty()) {
+            forms = {line.substr(0, blank + 1), line.substr(0, blank + 1) + text.substr(0, text.size() / 2)};
+        }
+        return forms;
+    };
+    struct Case {
+        const char* story;
+        size_t needs;
+        size_t longest;  // the request's text after shrinking, at most
+        bool free;       // its value does not matter
+    };
+    const Case cases[] = {
+        {"a long text cut down to what the fault needs", 300, 599, false},
+        {"a text whose value does not matter", 0, 0, true},
+    };
+    for (const Case& one : cases) {
+        auto stillFails = [&](const StepList& steps) {
+            return steps.size() == 3 && steps[2].size() >= std::string("request ").size() + one.needs;
+        };
+        StepList steps = {"start", "press A x", "request " + std::string(5000, 'x')};
+        ValueShrink shrunk = shrinkValues(steps, simpler, stillFails, 100);
+        EXPECT_TRUE(stillFails(shrunk.steps)) << one.story;
+        EXPECT_LE(shrunk.steps[2].size() - 8, one.longest) << one.story;
+        EXPECT_EQ(shrunk.valueFree[2], one.free) << one.story;
+        EXPECT_TRUE(shrunk.valueFree[1]) << one.story;
+    }
+}
+
 }  // namespace

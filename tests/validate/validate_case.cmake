@@ -2,9 +2,12 @@ cmake_minimum_required(VERSION 3.25)
 # One run of panel_host --validate for the table in CMakeLists.txt. Fails unless the exit status is
 # STATUS, the terminal report matches EXPECT and DIR/junit.xml matches JUNIT (when given). With REPLAY, the scenario
 # the validator wrote for that check is then played by panel_host and must end with REPLAY_STATUS and
-# output matching REPLAY_EXPECT. OPTIONS is a list joined by '|'.
+# output matching REPLAY_EXPECT. OPTIONS is a list joined by '|'; ONLY, when given, is --only's regex.
 file(REMOVE_RECURSE ${DIR})
 string(REPLACE "|" ";" options "${OPTIONS}")
+if(ONLY)
+  list(APPEND options --only "${ONLY}")
+endif()
 execute_process(COMMAND ${EMULATOR} ${PANEL_HOST} --validate ${options} --report-dir ${DIR} ${LIBRARY} ${SITE}
   RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 if(NOT status STREQUAL "${STATUS}")

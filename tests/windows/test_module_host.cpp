@@ -110,9 +110,8 @@ TEST_F(CorvaneDll, APanelDrivenOnlyThroughRawEntriesAnswersEveryEventKindAndClos
 TEST_F(CorvaneDll, APanelWithoutAHostObjectReportsTheMissingDevicesAndStillAnswers) {
     orvo_client_callback* panel = load(nullptr, nullptr);
     ASSERT_NE(panel, nullptr);
-    EXPECT_EQ(recorder.debugLines(),
-              Lines{"Corvane:: Failed to find SDI driver ID in Instances.xml\n"
-                    "Corvane:: Failed to find tally infodriver ID in Instances.xml\n"});
+    EXPECT_EQ(recorder.debugLines(), (Lines{"Corvane:: Failed to find SDI driver ID in Instances.xml",
+                                            "Corvane:: Failed to find tally infodriver ID in Instances.xml"}));
     char* answer = hostNotify(panel, const_cast<char*>("return=all"), orvo_event_parent);
     ASSERT_NE(answer, nullptr);
     EXPECT_STREQ(answer, "myParam=");

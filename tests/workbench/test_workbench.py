@@ -52,6 +52,23 @@ def story(page):
     check('   event   revertive 7 183 "12"' in page.transcript("event"), "and the revertive it brought")
     check(page.transcript("ERROR") == [] and page.transcript("FAIL") == [], "no ERROR or FAIL line")
 
+    # A number typed into Dest counts without Enter: Select is then ready.
+    page.choose_row("Mixer", 4)
+    page.control("Dest").find_element("css selector", "input").send_keys("5")
+    page.wait_for("document.querySelector('[data-control=\"Select\"]').dataset.enabled === 'true' && "
+                  "document.body.dataset.busy === 'false'", timeout=10)
+    page.press("Select")
+    check(page.cell("Mixer", 4, 1) == "005", "a Dest typed without Enter is picked, and Select uses it")
+    page.press("Network")
+
+    # On a 1280 x 800 screen the panel's buttons stay in view beside its sixteen rows.
+    page.driver.set_window_size(1280, 800)
+    try:
+        bottom = page.js("return document.querySelector('[data-control=\"Network\"]').getBoundingClientRect().bottom")
+        check(bottom <= page.js("return window.innerHeight"), f"Network is in view at 1280 x 800 ({bottom})")
+    finally:
+        page.driver.set_window_size(1400, 1100)
+
 
 def burst_and_devices(page):
     """Twenty clicks made without waiting are twenty steps in click order; the slots keep what is sent."""
@@ -101,8 +118,8 @@ def restart_under_open_page(bench, page, args):
     try:
         page.wait_for("document.body.dataset.connected === 'true' && document.body.dataset.busy === 'false'",
                       timeout=15)
-        notice = page.js("return document.getElementById('notice').textContent")
-        check("new session" in notice, f"the page says it is a new session: {notice!r}")
+        # The notice comes with the new session's first drawing, which may follow the connection.
+        page.wait_for("document.getElementById('notice').textContent.includes('new session')", timeout=15)
         page.choose_row("Mixer", 5)
         check(page.selected_row("Mixer") == 5, "the page works the new session")
         check(page.js("return document.getElementById('problem').hidden"), "no error banner is left over")
@@ -134,7 +151,7 @@ def listen_elsewhere(args):
 
 def watch_rebuilds(args, scratch):
     """--watch: the module rebuilt to a variant that draws differently, a broken build, and back again."""
-    before, after = args.variants
+    before, after = args.variants[:2]
     library = os.path.join(scratch, "Variant.so")
     shutil.copyfile(before, library)
     bench = workbench_driver.Workbench(args.panel_host, library, args.variant_site, watch=True)
@@ -191,13 +208,136 @@ def watch_rebuilds(args, scratch):
     check(status == 0, "panel_host --serve --watch ends with status 0:\n" + "".join(bench.output))
 
 
+def broken_builds(args, scratch):
+    """The author's broken builds under --watch: a crash, a hang, a file cut short, then a good build. The
+    server outlives each, the page says what happened, the compare is red, the session stays whole, and
+    it is taken up again after the server itself is killed. Then 16 event streams and a chunked 1 MiB body
+    leave the page loading."""
+    import http.client
+
+    before, after, crash, hang = args.variants
+    library = os.path.join(scratch, "Broken.so")
+    shutil.copyfile(before, library)
+    env = dict(os.environ, XDG_STATE_HOME=os.path.join(scratch, "state"))
+    bench = workbench_driver.Workbench(args.panel_host, library, args.variant_site, watch=True,
+                                       extra=["--step-limit", "3"], env=env)
+    page = workbench_driver.Page(bench.url, os.path.join(scratch, "broken-profile"))
+    try:
+        page.press("Mark")
+        build = 1
+        for broken, says in ((crash, "crashed at step 2 `press Mark`: the script crashed (SIGSEGV)"),
+                             (hang, "hung at step 2 `press Mark`: the script did not finish within the step "
+                                    "limit of 3 s")):
+            shutil.copyfile(broken, library)
+            build += 1
+            page.wait_for("document.querySelector('[data-build-failure]') !== null", timeout=20)
+            failure = page.js("return document.querySelector('[data-build-failure]').textContent")
+            check(says in failure, f"the page says build {build} {says}: {failure!r}")
+            check(page.js("return document.getElementById('compare').dataset.compare") == "stopped",
+                  "the compare is red where the replay stopped")
+            check("replayed 1 of 2 steps" in page.js("return document.getElementById('compare').textContent"),
+                  "and says how far it got")
+            check(any(says in line for line in bench.output), "the terminal says it too")
+            view = page.js("const list = document.getElementById('transcript');"
+                           "return [list.getBoundingClientRect().bottom, window.innerHeight, "
+                           "list.scrollTop + list.clientHeight, list.scrollHeight]")
+            check(view[0] <= view[1] and view[2] >= view[3] - 4,
+                  f"the transcript's newest line stays in view below the banners: {view}")
+            check("press Mark" in bench.get("/scenario"), "the session is whole")
+            page.driver.find_element("id", "take-back").click()
+            page.wait_for("document.querySelector('[data-build-failure]') === null && "
+                          "document.body.dataset.busy === 'false'")
+            check(page.cell("Rows", 1, 0) == "before", "build 1 taken back plays the session again")
+
+        with open(before, "rb") as whole, open(library, "wb") as cut:
+            cut.write(whole.read()[:20000])
+        page.wait_for("document.querySelector('[data-build-problem]') !== null", timeout=20)
+        problem = page.js("return document.querySelector('[data-build-problem]').textContent")
+        check("cut short" in problem, f"a file cut short is not loaded, and the page says why: {problem!r}")
+
+        shutil.copyfile(after, library)
+        page.wait_for("document.querySelector('[data-build-problem]') === null && "
+                      "document.body.dataset.busy === 'false' && "
+                      "document.getElementById('compare').dataset.compare === 'different'", timeout=20)
+        check(page.cell("Rows", 1, 0) == "after", "the good build takes the session up")
+        marked = page.js("return [...document.querySelectorAll('[data-compare-new] [data-differs=\"true\"]')]"
+                         ".map((line) => line.textContent)")
+        check(any("after" in line for line in marked), f"the differing line is marked: {marked}")
+
+        # A right-to-left override in a text is shown escaped, never turning the line around.
+        connection = http.client.HTTPConnection("127.0.0.1", bench.port, timeout=30)
+        connection.request("POST", "/action", json.dumps({"action": "request", "text": "abc\u202edef"}),
+                           {"Content-Type": "application/json"})
+        check(connection.getresponse().status == 200, "a request with an override is played")
+        page.wait_for("[...document.querySelectorAll('#transcript li')].some((li) => "
+                      "li.textContent.includes('abc\\\\u202Edef'))", timeout=10)
+        check(not any("\u202e" in line for line in page.transcript()), "no override reaches the page as is")
+
+        # 16 event streams, then a page: the oldest streams are ended so that the page still loads.
+        streams = []
+        for _ in range(16):
+            connection = http.client.HTTPConnection("127.0.0.1", bench.port, timeout=10)
+            connection.request("GET", "/events")
+            connection.getresponse()
+            streams.append(connection)
+        connection = http.client.HTTPConnection("127.0.0.1", bench.port, timeout=30)
+        connection.putrequest("POST", "/action")
+        connection.putheader("Content-Type", "application/json")
+        connection.putheader("Transfer-Encoding", "chunked")
+        connection.endheaders()
+        chunk = b"x" * 65536
+        cut_off = False  # the server may close the connection once the body is over its limit
+        try:
+            for _ in range(16):
+                connection.send(b"%x\r\n%s\r\n" % (len(chunk), chunk))
+            connection.send(b"0\r\n\r\n")
+        except OSError:
+            cut_off = True
+        try:
+            status = connection.getresponse().status
+        except (OSError, http.client.HTTPException):
+            status = None
+        check(status == 413 or (cut_off and status is None),
+              f"a chunked 1 MiB body is refused (413 or the connection cut), not {status}")
+        page.open(bench.url)
+        check(page.cell("Rows", 1, 0) == "after", "the page still loads after 16 streams and a 1 MiB body")
+        for stream in streams:
+            stream.close()
+        saved = bench.get("/scenario")
+    finally:
+        page.close()
+        bench.process.kill()  # the server itself dies, as a crash would take it
+        bench.stop()
+    sessions = os.path.join(scratch, "state", "panel_host", "sessions")
+    files = os.listdir(sessions)
+    check(len(files) == 1, f"one session file in {sessions}: {files}")
+    # Started again on the same port, the page offers the session the killed server left.
+    again = workbench_driver.Workbench(args.panel_host, library, args.variant_site, port=bench.port, env=env)
+    page = workbench_driver.Page(again.url, os.path.join(scratch, "resume-profile"))
+    try:
+        page.wait_for("document.getElementById('resume') !== null", timeout=10)
+        page.driver.find_element("id", "resume").click()
+        page.wait_idle()
+        check(again.get("/scenario") == saved, "the page takes the session up again after the server died")
+    finally:
+        page.close()
+        check(again.stop() == 0, "the resumed run ends with status 0:\n" + "".join(again.output))
+    resumed = workbench_driver.Workbench(args.panel_host, library, args.variant_site,
+                                         extra=["--resume", os.path.join(sessions, files[0])], env=env)
+    try:
+        check(resumed.get("/scenario") == saved, "and so does --resume FILE")
+    finally:
+        check(resumed.stop() == 0, "the resumed run ends with status 0:\n" + "".join(resumed.output))
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--panel-host", required=True)
     parser.add_argument("--library", required=True)
     parser.add_argument("--site", required=True)
     parser.add_argument("--screenshot", default="workbench.png", help="where to save the page's picture")
-    parser.add_argument("--variants", nargs=2, required=True, help="two builds of the --watch story's panel")
+    parser.add_argument("--variants", nargs=4, required=True,
+                        help="the --watch stories' panel built 'before', 'after', to crash and to hang")
     parser.add_argument("--variant-site", required=True)
     args = parser.parse_args()
 
@@ -210,6 +350,8 @@ def main():
         return SKIPPED
 
     with tempfile.TemporaryDirectory() as scratch:
+        # The sessions the workbenches save go to the scratch folder, not the user's own.
+        os.environ["XDG_STATE_HOME"] = os.path.join(scratch, "state-of-the-other-stories")
         bench = workbench_driver.Workbench(args.panel_host, args.library, args.site)
         try:
             page = workbench_driver.Page(bench.url, os.path.join(scratch, "profile"))
@@ -226,6 +368,7 @@ def main():
         check(status == 0, f"panel_host --serve ends with status 0, not {status}:\n" + "".join(bench.output))
         listen_elsewhere(args)
         watch_rebuilds(args, scratch)
+        broken_builds(args, scratch)
 
         scenario = os.path.join(scratch, "session.scenario")
         with open(scenario, "w") as out:

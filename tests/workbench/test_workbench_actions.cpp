@@ -11,6 +11,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -19,6 +20,7 @@
 #include "library_watch.h"
 #include "scenario.h"
 #include "site.h"
+#include "text.h"
 #include "workbench.h"
 #include "workbench_server.h"
 
@@ -107,7 +109,11 @@ TEST(WorkbenchActions, EachActionIsOneStepAndTheSessionReplaysGreen) {
         EXPECT_NE(bench.workbench.scenario().find("\n" + c.line), std::string::npos) << c.body;
     }
     // A list other than the first is named in the line; the first goes unnamed.
-    Runner& runner = bench.workbench.runner();
+    Site site = testSite();
+    std::ostringstream out;
+    Transcript transcript(out);
+    Runner runner(site, PANEL_HOST_TEST_PANEL, transcript);
+    runner.run(*parseStep("start", "t", 1));
     const Panels& panels = runner.panels();
     EXPECT_EQ(actionLine(R"({"action":"select","control":"Other","row":1})", panels, runner.timers(), "b"),
               "select Other 1");
@@ -123,15 +129,114 @@ TEST(WorkbenchActions, EachActionIsOneStepAndTheSessionReplaysGreen) {
         played += step.isExpect() ? 0 : 1;
     }
     EXPECT_EQ(played, 1 + std::size(cases));  // start, then one step an action
-    Site site = testSite();
-    std::ostringstream out;
-    Transcript transcript(out);
+    out.str("");
     Runner replay(site, PANEL_HOST_TEST_PANEL, transcript);
     for (const Step& step : steps) {
         replay.run(step);
     }
     replay.finish();
     EXPECT_EQ(replay.exitCode(), 0) << saved << out.str();
+}
+
+// The author's broken builds, one after another under --watch: each runs in a process of its own, so
+// the workbench outlives it, says what happened at which step, keeps the whole session (also in its
+// file) and never calls a replay that stopped early the same; a good build takes the session up again.
+TEST(WorkbenchBrokenBuilds, CrashHangCutShortAndGoodAgainKeepTheSession) {
+    std::filesystem::path scratch = std::filesystem::path(::testing::TempDir()) / "workbench_broken";
+    std::filesystem::remove_all(scratch);
+    std::filesystem::create_directories(scratch);
+    std::string library = (scratch / "Variant.so").string();
+    auto variant = [](const std::string& name) {
+        return std::string(WORKBENCH_VARIANT_DIR) + "/workbench_variant_" + name + ".so";
+    };
+    auto build = [&](const std::string& name) {
+        std::filesystem::copy_file(variant(name), library, std::filesystem::copy_options::overwrite_existing);
+    };
+    build("before");
+    Site site = parseSite(R"({ "layouts": "" })", "site.json", WORKBENCH_TEST_DIR);
+    std::ostringstream out;
+    EventStream events;
+    BenchOptions options;
+    options.watch = true;
+    options.stepLimit = 3;  // short, yet long enough for a loaded machine to play a step
+    options.sessionFile = (scratch / "session.scenario").string();
+    Workbench bench(library, site, events, out, options);
+    bench.ready();
+    ASSERT_EQ(bench.act(R"({"action":"press","control":"Mark"})").status, 200);
+    ASSERT_EQ(bench.act(R"({"action":"select","row":1})").status, 200);
+    // The session's steps, without what each build sent for them.
+    auto steps = [](const std::string& text) {
+        std::string out;
+        for (const std::string& line : linesOf(text)) {
+            out += line.rfind("expect", 0) == 0 || line.rfind("#", 0) == 0 ? "" : line + "\n";
+        }
+        return out;
+    };
+    const std::string session = steps(bench.scenario());
+
+    struct Rebuild {
+        const char* build;    // "cut" for the good build's first 20000 bytes
+        const char* says;     // on the terminal
+        const char* stopped;  // in the comparison; "" when it plays through
+        int takeBack;         // the build offered to take back; 0 for none
+    };
+    const Rebuild rebuilds[] = {
+        {"crash", "build 2 crashed at step 2 `press Mark`: the script crashed (SIGSEGV)", "crashed", 1},
+        {"hang",
+         "build 3 hung at step 2 `press Mark`: the script did not finish within the step limit of 3 s",
+         "hung", 1},
+        {"cut", "not loaded: ", "", 0},
+        {"after", "build 4 replayed 3 of 3 steps; 1 of them differ", "", 0},
+    };
+    for (const Rebuild& rebuild : rebuilds) {
+        if (std::string(rebuild.build) == "cut") {
+            std::ifstream whole(variant("before"), std::ios::binary);
+            std::string bytes((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+            std::ofstream(library, std::ios::binary | std::ios::trunc) << bytes.substr(0, 20000);
+        } else {
+            build(rebuild.build);
+        }
+        out.str("");
+        bench.reload();
+        nlohmann::json state = nlohmann::json::parse(bench.state());
+        nlohmann::json compare = nlohmann::json::parse(bench.compare());
+        EXPECT_NE(out.str().find(rebuild.says), std::string::npos) << rebuild.build << ":\n" << out.str();
+        EXPECT_EQ(steps(bench.scenario()), session) << rebuild.build << ": the session is kept whole";
+        bench.idle();
+        std::ifstream saved(options.sessionFile);
+        EXPECT_EQ(steps(std::string(std::istreambuf_iterator<char>(saved), std::istreambuf_iterator<char>())),
+                  session)
+            << rebuild.build << ": and so is its file";
+        if (*rebuild.stopped != '\0') {
+            EXPECT_EQ(compare["same"], false) << rebuild.build;
+            EXPECT_EQ(compare["replayed"], 1) << rebuild.build;  // the start, then the step that failed
+            EXPECT_NE(state["failure"].get<std::string>().find(rebuild.stopped), std::string::npos);
+            EXPECT_EQ(state["goodBuild"], rebuild.takeBack);
+            EXPECT_EQ(bench.act(R"({"action":"select","row":1})").status, 409) << "no build runs";
+            ASSERT_EQ(bench.takeBack().status, 200);
+            EXPECT_EQ(nlohmann::json::parse(bench.state())["failure"], "")
+                << "build 1 runs the session again";
+            EXPECT_EQ(steps(bench.scenario()), session);
+        } else if (std::string(rebuild.build) == "cut") {
+            EXPECT_NE(state["buildProblem"].get<std::string>().find("cut short"), std::string::npos);
+        } else {
+            EXPECT_EQ(compare["differences"][0]["step"], "press Mark") << compare.dump();
+            EXPECT_EQ(state["failure"], "");
+        }
+    }
+    // A crash by a click, on a build that played the session through, is named by the click's step.
+    ASSERT_EQ(bench.newSession().status, 200);
+    build("crash");
+    bench.reload();
+    out.str("");
+    Workbench::Reply crashed = bench.act(R"({"action":"press","control":"Mark"})");
+    EXPECT_EQ(crashed.status, 500);
+    EXPECT_NE(crashed.body.find("build 5 crashed at browser:1 `press Mark`: the script crashed (SIGSEGV)"),
+              std::string::npos)
+        << crashed.body;
+    EXPECT_EQ(bench.takeBack().status, 200);
+    EXPECT_EQ(steps(bench.scenario()), "\nstart\n");
+    std::filesystem::remove_all(scratch);
 }
 
 TEST(WorkbenchServer, RefusesAPortInUseAndAnswersOnlyItsOwnNamesJsonPostsAndSmallBodies) {
@@ -217,37 +322,57 @@ TEST(EventStream, KeepsTheNewestLinesAndDrawingAndSendsThemAtOneGo) {
     events.clear();
     ASSERT_TRUE(events.read(position, std::chrono::milliseconds(0), out));
     EXPECT_EQ(out, "event: clear\ndata: {}\n\n");
+    // One page more than kMaxReaders ends the oldest page's stream, and only that one.
+    std::vector<uint64_t> readers;
+    for (size_t i = 0; i <= EventStream::kMaxReaders; ++i) {
+        readers.push_back(events.attach());
+    }
+    uint64_t at = 0;
+    EXPECT_FALSE(events.read(readers.front(), at, std::chrono::milliseconds(0), out));
+    EXPECT_TRUE(events.read(readers[1], at, std::chrono::milliseconds(0), out));
+    events.detach(readers.front());
     events.close();
     EXPECT_FALSE(events.read(position, std::chrono::milliseconds(0), out));
 }
 
-TEST(LibraryWatch, TakesABuildOnlyOnceItHasStoppedChanging) {
+TEST(LibraryWatch, TakesOnlyAWholeLibraryOnceItHasStoppedChangingAndSaysOnceWhyNot) {
+    std::ifstream built(PANEL_HOST_TEST_PANEL, std::ios::binary);
+    std::string library((std::istreambuf_iterator<char>(built)), std::istreambuf_iterator<char>());
+    ASSERT_GT(library.size(), 20000u);
     std::string path = ::testing::TempDir() + "workbench_watch.so";
-    auto write = [&](const std::string& text) { std::ofstream(path, std::ios::binary) << text; };
-    write("build 1");
-    LibraryWatch watch(path);
+    auto write = [&](const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; };
+    write(library);
+    // No settle or give-up window: one steady poll settles the file.
+    LibraryWatch watch(path, std::chrono::milliseconds(0), std::chrono::milliseconds(0));
     struct Poll {
-        const char* change;  // written before the poll; nullptr: nothing
+        std::optional<std::string> change;  // written before the poll
         bool taken;
+        const char* problem;  // in the verdict; "" for none
     };
     const Poll polls[] = {
-        {nullptr, false},          // the build it started with
-        {"build 2, half", false},  // still being written
-        {"build 2", false},        // still changing
-        {nullptr, true},           // steady: taken
-        {nullptr, false},          // taken once
-        {"", false},               // emptied for a rewrite
-        {"build 3", false},
-        {nullptr, true},
+        {std::nullopt, false, ""},                              // the build it started with
+        {library.substr(0, 20000), false, ""},                  // still being written
+        {std::nullopt, false, "it is cut short: 20000 bytes"},  // settled, and not whole
+        {std::nullopt, false, ""},                              // said once
+        {"", false, ""},                                        // the linker empties it
+        {std::nullopt, false, "it is empty"},
+        {"not a library", false, ""},
+        {std::nullopt, false, "it is not a shared library"},
+        {library, false, ""},
+        {std::nullopt, true, ""},   // whole and steady: taken
+        {std::nullopt, false, ""},  // taken once
     };
     int at = 0;
     for (const Poll& poll : polls) {
-        if (poll.change != nullptr) {
-            write(poll.change);
+        if (poll.change) {
+            write(*poll.change);
             std::filesystem::last_write_time(
                 path, std::filesystem::file_time_type::clock::now() + std::chrono::seconds(++at));
         }
-        EXPECT_EQ(watch.settled(), poll.taken) << "poll " << &poll - polls;
+        LibraryWatch::Verdict verdict = watch.poll();
+        EXPECT_EQ(verdict.ready, poll.taken) << "poll " << &poll - polls;
+        EXPECT_EQ(verdict.problem.empty(), *poll.problem == '\0') << "poll " << &poll - polls;
+        EXPECT_NE(verdict.problem.find(poll.problem), std::string::npos) << verdict.problem;
     }
     std::filesystem::remove(path);
 }

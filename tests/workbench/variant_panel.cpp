@@ -1,5 +1,9 @@
-// A panel for the workbench's --watch story, built twice with a different VARIANT_MARK: pressing Mark
-// writes that text into the list's first row, so the two builds draw differently after the same steps.
+// A panel for the workbench's --watch stories, built with a different VARIANT_MARK each: pressing Mark
+// writes that text into the list's first row, so two builds draw differently after the same steps. The
+// builds an author makes by mistake are two more: "crash" takes its process down at Mark, "hang" never
+// returns from it.
+#include <cstring>
+
 #include "orvo_panel_export.h"
 #include "orvo_script_helper.h"
 
@@ -14,6 +18,12 @@ public:
 protected:
     void onButton(ButtonEvent* event) override {
         if (event->controlId() == orvo_string("Mark")) {
+            if (std::strcmp(VARIANT_MARK, "crash") == 0) {
+                volatile int* nowhere = nullptr;
+                *nowhere = 1;
+            }
+            for (volatile bool forever = std::strcmp(VARIANT_MARK, "hang") == 0; forever;) {
+            }
             textPut("cell.0.0=" VARIANT_MARK, "1", "Rows");
             textPut("text=ON", "1", "Mark");
         }

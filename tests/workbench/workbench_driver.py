@@ -31,12 +31,13 @@ def browser_missing():
 class Workbench:
     """One `panel_host --serve` run; its transcript is kept in `output`."""
 
-    def __init__(self, panel_host, library, site, scenario=None, port=0, watch=False, listen=None):
+    def __init__(self, panel_host, library, site, scenario=None, port=0, watch=False, listen=None, extra=(),
+                 env=None):
         command = ([panel_host, "--serve", "--port", str(port)] + (["--watch"] if watch else []) +
-                   (["--listen", listen] if listen else []) +
+                   (["--listen", listen] if listen else []) + list(extra) +
                    [library, site] + ([scenario] if scenario else []))
         self.process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True,
-                                        errors="replace")
+                                        errors="replace", env=env)
         self.output = []
         found = threading.Event()
         self.url = None

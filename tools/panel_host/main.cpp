@@ -1,7 +1,8 @@
 // panel_host: loads a panel script library as the panel host does and plays a scenario against it.
 //
 //   panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]
-//   panel_host --serve [--port N] [--listen ADDR] [--watch] LIBRARY SITE [SCENARIO]
+//   panel_host --serve [--port N] [--listen ADDR] [--watch] [--step-limit S] [--resume FILE] LIBRARY SITE
+//                      [SCENARIO]
 //   panel_host --validate [options] LIBRARY [SITE]   (validate/validate.h)
 //   panel_host --version
 //
@@ -101,8 +102,18 @@ std::vector<Step> readScenarioFile(const std::string& path) {
 // makes its own runs: a new session or a rebuilt library (--watch) is a new one.
 int runServe(const Site& site, const std::vector<Step>& steps, const Options& options) {
 #ifdef PANEL_HOST_WORKBENCH
-    return serveWorkbench(options.library, site, steps,
-                          ServeOptions{options.address, options.port, options.watch}, [](Runner& runner) {
+    std::vector<Step> all = steps;
+    if (!options.resume.empty()) {
+        // The saved session's steps; its checks pinned what the build it was made with sent.
+        for (const Step& step : readScenarioFile(options.resume)) {
+            if (!step.isExpect()) {
+                all.push_back(step);
+            }
+        }
+    }
+    return serveWorkbench(options.library, site, all,
+                          ServeOptions{options.address, options.port, options.watch, options.stepLimit},
+                          [](Runner& runner) {
                               runner.finish();
                               return summarize(runner);
                           });

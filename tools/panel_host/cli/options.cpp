@@ -1,11 +1,14 @@
 #include "options.h"
 
+#include <cstdlib>
+
 #include "input_error.h"
 #include "text.h"
 
 const char* const kUsage =
     "usage: panel_host [--compare OTHER_LIBRARY] LIBRARY SITE [SCENARIO]\n"
-    "       panel_host --serve [--port N] [--listen ADDR] [--watch] LIBRARY SITE [SCENARIO]\n"
+    "       panel_host --serve [--port N] [--listen ADDR] [--watch] [--step-limit S] [--resume FILE] LIBRARY "
+    "SITE [SCENARIO]\n"
     "       panel_host --version\n"
     "       panel_host --rules     the host contract's rules, as the guides list them\n"
     "  LIBRARY   the panel script library to load (e.g. Corvane.so)\n"
@@ -17,6 +20,8 @@ const char* const kUsage =
     "  --port N  the page's port (default 8250; 0 for any free one)\n"
     "  --listen ADDR  the page's address (default 127.0.0.1, this machine only)\n"
     "  --watch   reload LIBRARY when it is rebuilt, play the session again on it and show what changed\n"
+    "  --step-limit S  seconds a step may run before the panel's process is killed as hung (default 10)\n"
+    "  --resume FILE  take up a saved session: play its steps (not its checks) after SCENARIO\n"
     "exit status:\n"
     "  0  every expectation held and the script kept the contract (--compare: and the runs are the same)\n"
     "  1  a FAIL or a contract ERROR (--compare: in either run, or the runs differ)\n"
@@ -61,12 +66,22 @@ Options readOptions(const std::vector<std::string>& args) {
                 ++next;
                 continue;
             }
-            if (next + 1 >= args.size() || (args[next] != "--port" && args[next] != "--listen")) {
+            if (next + 1 >= args.size() || (args[next] != "--port" && args[next] != "--listen" &&
+                                            args[next] != "--resume" && args[next] != "--step-limit")) {
                 break;
             }
             const std::string& value = args[next + 1];
             if (args[next] == "--listen") {
                 options.address = value;
+            } else if (args[next] == "--resume") {
+                options.resume = value;
+            } else if (args[next] == "--step-limit") {
+                char* end = nullptr;
+                double seconds = std::strtod(value.c_str(), &end);
+                if (value.empty() || *end != '\0' || !(seconds > 0 && seconds <= 3600)) {
+                    bad("--step-limit needs a number of seconds above 0 and up to 3600, not " + value);
+                }
+                options.stepLimit = seconds;
             } else {
                 std::optional<int32_t> port = parseInt32(value);
                 if (!port || *port < 0 || *port > 65535) {

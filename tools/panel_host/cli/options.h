@@ -27,7 +27,9 @@ struct Options {
     // --serve
     std::string address = "127.0.0.1";
     int port = 8250;
-    bool watch = false;  // reload the library when it is rebuilt
+    bool watch = false;     // reload the library when it is rebuilt
+    double stepLimit = 10;  // seconds a step may run in the panel's process
+    std::string resume;     // a saved session to take up ("" for none)
     // --validate: every argument after it, as given
     std::vector<std::string> validateArgs;
 };

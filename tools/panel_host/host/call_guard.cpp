@@ -1,11 +1,14 @@
 #include "call_guard.h"
 
+#include "text.h"
+
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <iostream>
+#include <vector>
 
 #if defined(_WIN32)
 #include <io.h>
@@ -176,6 +179,29 @@ void leave() {
 
 bool inCall() {
     return calling.load();
+}
+
+Report readReport(const std::string& errorText) {
+    Report report;
+    const std::string guardPrefix = "panel_host: ";
+    const std::string breachPrefix = "host contract: ERROR ";
+    std::vector<std::string> lines = linesOf(errorText);
+    for (size_t i = lines.size(); i > 0 && (report.breach.empty() || report.what.empty()); --i) {
+        const std::string& line = lines[i - 1];
+        size_t what = line.find("the script ");
+        if (report.what.empty() && line.compare(0, guardPrefix.size(), guardPrefix) == 0 &&
+            what != std::string::npos) {
+            report.what = line.substr(what);
+            // "panel_host: [library: ]where: the script ..."
+            std::string before =
+                what >= 2 ? line.substr(guardPrefix.size(), what - 2 - guardPrefix.size()) : "";
+            size_t cut = before.rfind(": ");
+            report.where = cut == std::string::npos ? before : before.substr(cut + 2);
+        } else if (report.breach.empty() && line.compare(0, breachPrefix.size(), breachPrefix) == 0) {
+            report.breach = line.substr(breachPrefix.size());
+        }
+    }
+    return report;
 }
 
 }  // namespace call_guard

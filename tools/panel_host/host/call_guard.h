@@ -39,4 +39,15 @@ void leave();
 // True while a call into the script is in progress.
 bool inCall();
 
+// What a process that died during a call into the script said on standard error, read back by the
+// process that watched it (the validator's isolation, the workbench's panel process): the guard's last
+// line, cut into the step and what happened, and the breach of the host contract that brought it about
+// when one was named ("record-read-after-call: ..."). All empty when the text holds no such line.
+struct Report {
+    std::string breach;  // "<rule>: <words>", or ""
+    std::string where;   // "storm:12", or ""
+    std::string what;    // "the script crashed (SIGSEGV) during notify kind 2"
+};
+Report readReport(const std::string& errorText);
+
 }  // namespace call_guard

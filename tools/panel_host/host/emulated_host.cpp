@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 #include <iostream>
+#include <optional>
 
 #include "input_error.h"
 #include "orvo_event_kind.h"
@@ -209,10 +210,37 @@ intptr_t EmulatedHost::layout(const HostCommand& command, bool show) {
     return 1;
 }
 
+std::optional<intptr_t> EmulatedHost::replayed(const HostCommand& command, const std::string& text) {
+    const std::string& word = command.word;
+    bool layoutCommand = word == "PI" || word == "PS";
+    if (!layoutCommand && word != "TG" && word != "XI" && word != "SD" && word != "RN") {
+        return std::nullopt;
+    }
+    std::optional<std::optional<std::string>> answer = recorded_->take(text);
+    if (!answer) {
+        return std::nullopt;
+    }
+    if (!layoutCommand) {
+        return giveAnswer(*answer, text);
+    }
+    // The model still loads the layout, so the panel is drawn; the script gets what the recording says.
+    intptr_t loaded = layout(command, word == "PS");
+    intptr_t recorded = *answer && **answer != "0" ? 1 : 0;
+    if (loaded != recorded) {
+        note(word + ": the recording's answer " + std::to_string(recorded) + " goes to the script");
+    }
+    return recorded;
+}
+
 intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& text) {
     const std::string& word = command.word;
     const auto& t = command.texts;
     const auto& n = command.numbers;
+    if (recorded_ != nullptr) {
+        if (std::optional<intptr_t> result = replayed(command, text)) {
+            return *result;
+        }
+    }
     if (word == "PI" || word == "PS") {
         return layout(command, word == "PS");
     }
@@ -285,7 +313,9 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
             return 0;
         }
         std::vector<Revertive> revertives = devices_.poll(n[0], n[1], n[2]);
-        pending_.insert(pending_.end(), revertives.begin(), revertives.end());
+        if (recorded_ == nullptr) {
+            pending_.insert(pending_.end(), revertives.begin(), revertives.end());
+        }
         return 0;
     }
     if (word == "IW") {
@@ -294,7 +324,7 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
             return 0;
         }
         std::optional<Revertive> revertive = devices_.write(n[0], n[1], t[0]);
-        if (revertive) {
+        if (revertive && recorded_ == nullptr) {
             pending_.push_back(*revertive);
         }
         return 0;

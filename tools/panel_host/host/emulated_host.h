@@ -15,11 +15,13 @@
 // the script is in progress (from a thread the script left running, or a static destructor as the library
 // unloads) is not carried out: it is kept and reported by takeStrayRequests(). A layout file that exists
 // but cannot be read is a bad input, not a fault of the script; the host refuses the layout and keeps the
-// message for takeInputFault().
+// message for takeInputFault(). Replaying a recording (replayFrom()), it answers the script's requests from
+// the recording where it has them, and from its model where it does not.
 #pragma once
 
 #include <deque>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,6 +33,7 @@
 #include "host_log.h"
 #include "orvo_host.h"
 #include "panels.h"
+#include "recorded_answers.h"
 #include "site.h"
 #include "timers.h"
 
@@ -69,6 +72,10 @@ public:
     // request from now on fails the process at once (status 1), with the breach on standard error.
     void outliveRun();
 
+    // Plays a recording from now on: the script's requests get the recorded answers (the host does not
+    // own them), and IP and IW bring no revertives, since the recording has each one as a step.
+    void replayFrom(RecordedAnswers* recorded) { recorded_ = recorded; }
+
     // Revertives waiting for the script to be idle, oldest first.
     bool takeRevertive(Revertive& out);
     void dropPendingRevertives() { pending_.clear(); }
@@ -88,6 +95,8 @@ private:
     intptr_t carryOut(void* data, int32_t kind);
     intptr_t execute(const HostCommand& command, const std::string& text);
     intptr_t layout(const HostCommand& command, bool show);
+    // The recorded answer when replaying and the recording has one for this request; nullopt otherwise.
+    std::optional<intptr_t> replayed(const HostCommand& command, const std::string& text);
     intptr_t giveAnswer(const std::optional<std::string>& answer, const std::string& command);
     Control* control(const std::string& word, const std::string& panelId, const std::string& controlId);
     std::string resolve(const std::string& file) const;
@@ -108,6 +117,7 @@ private:
     Panels panels_;
     Devices devices_;
     Timers timers_;
+    RecordedAnswers* recorded_ = nullptr;
     std::deque<Revertive> pending_;
     std::string inputFault_;
     HostDoor* door_;  // never freed

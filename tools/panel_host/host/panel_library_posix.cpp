@@ -1,6 +1,7 @@
 #include <dlfcn.h>
 
 #include "input_error.h"
+#include "library_file.h"
 #include "panel_library.h"
 
 std::string PanelLibrary::loaderPath(const std::string& path) {
@@ -9,6 +10,11 @@ std::string PanelLibrary::loaderPath(const std::string& path) {
 
 std::unique_ptr<PanelLibrary> PanelLibrary::open(const std::string& path) {
     std::string where = loaderPath(path);
+    // The loader would map a file cut short beyond its end, and the first touch would end the process.
+    std::string problem = libraryFileProblem(where);
+    if (!problem.empty()) {
+        throw InputError(path + ": cannot load the panel library: " + problem);
+    }
     void* handle = ::dlopen(where.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* error = ::dlerror();

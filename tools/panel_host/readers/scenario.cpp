@@ -71,10 +71,38 @@ public:
     std::string rest() {
         std::string text = trim(line_.substr(std::min(pos_, line_.size())));
         pos_ = line_.size();
+        if (text.size() >= 3 && text[0] == '\\' && text[1] == '"' && text.back() == '"') {
+            size_t end = 0;
+            std::optional<std::string> unescaped = unquotedText(text.substr(1), end);
+            if (!unescaped || end != text.size() - 1) {
+                fail("the escaped text " + text +
+                     " does not read: \\\" is followed by a text quoted as "
+                     "the transcript quotes it");
+            }
+            return *unescaped;
+        }
         if (text.size() >= 2 && text.front() == '"' && text.back() == '"') {
             return text.substr(1, text.size() - 2);
         }
         return text;
+    }
+
+    // A recorded answer: `none`, a word, or a text quoted as the transcript quotes it.
+    std::string answer(bool& none) {
+        skipBlanks();
+        none = false;
+        if (pos_ < line_.size() && line_[pos_] == '"') {
+            size_t end = 0;
+            std::optional<std::string> text = unquotedText(line_.substr(pos_), end);
+            if (!text) {
+                fail("host answers needs the answer quoted as the transcript quotes it");
+            }
+            pos_ += end;
+            return *text;
+        }
+        std::string w = required("host answers needs an answer (none, a number or a quoted text)");
+        none = w == "none";
+        return none ? "" : w;
     }
 
     void end(const std::string& stepName) {
@@ -203,6 +231,27 @@ std::optional<Step> parseStep(const std::string& line, const std::string& file, 
         step.kind = StepKind::Integer;
         step.first = in.number("integer needs the number to deliver");
         in.end("integer");
+    } else if (word == "replay") {
+        step.kind = StepKind::Replay;
+        in.end("replay");
+    } else if (word == "host") {
+        step.kind = StepKind::HostAnswers;
+        if (in.word() != "answers") {
+            in.fail("host is only followed by answers");
+        }
+        step.text = in.answer(step.none);
+        if (in.word() != "to") {
+            in.fail("host answers needs `to` and the command after the answer");
+        }
+        step.name = in.rest();
+        if (step.name.empty()) {
+            in.fail("host answers needs the command it answers");
+        }
+    } else if (word == "button") {
+        step.kind = StepKind::Button;
+        step.param = in.required("button needs a panel id and a control id");
+        step.name = in.required("button needs a control id after the panel id");
+        step.text = in.rest();
     } else if (word == "press") {
         step.kind = StepKind::Press;
         step.name = in.required("press needs a control id");
@@ -287,6 +336,7 @@ const char* scenarioHelp() {
            "  start                              create the script through the export\n"
            "  stop                               destroy the script\n"
            "  press CONTROL [MESSAGE]            a button event from the control (e.g. press Dest index=12)\n"
+           "  button PANEL CONTROL [MESSAGE]     a button event exactly so, whatever the panels loaded\n"
            "  select [LIST] ROW|none             choose a row of the list (1 for the top row) and send its "
            "event\n"
            "  pick [PICKER] N                    set the picker to N and send its event\n"
@@ -300,6 +350,9 @@ const char* scenarioHelp() {
            "  unknown NAME                       the host forgets the instance name\n"
            "  show                               draw the panels\n"
            "  help                               this list\n"
+           "  replay                             play a recording: the host answers what it recorded\n"
+           "  host answers ANSWER to COMMAND     the recorded answer (none, 1, 0 or \"text\") to the next "
+           "COMMAND\n"
            "checks (on what the step before them did):\n"
            "  expect sent COMMAND                the script sent the command (TEXT... matches a beginning)\n"
            "  expect not sent COMMAND            it did not send it\n"

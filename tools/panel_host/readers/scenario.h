@@ -7,7 +7,8 @@
 //
 // Where a step ends in free text (a message, a command, an expected text) the text is the rest of the
 // line with its outer blanks removed; a text wrapped in double quotes loses them, so "" is the empty text
-// and " a" keeps its blank.
+// and " a" keeps its blank. A text written \"...\" (a backslash, then a text quoted as the transcript
+// quotes it) is read with its escapes, so any text, line breaks too, fits on a line.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +21,7 @@ enum class StepKind {
     Start,
     Stop,
     Press,
+    Button,
     Select,
     Pick,
     Advance,
@@ -32,6 +34,8 @@ enum class StepKind {
     Unknown,
     Show,
     Help,
+    Replay,
+    HostAnswers,
     ExpectSent,
     ExpectNotSent,
     ExpectNoMoreCommands,
@@ -52,12 +56,12 @@ struct Step {
     int line = 0;
     std::string source;  // the line as written, for the transcript
     std::string name;    // control id (for select, pick and expect cell: "" for the first list or picker)
-                         // or instance name
-    std::string param;   // parameter name (expect param)
-    std::string text;    // message, request, command or expected text
+                         // or instance name; for host answers the command answered
+    std::string param;   // parameter name (expect param), panel id (button)
+    std::string text;    // message, request, command, expected text or recorded answer
     int32_t first = 0;   // row, number, units, id or device
     int32_t second = 0;  // cell or slot
-    bool none = false;   // select none
+    bool none = false;   // select none; host answers none
 
     std::string where() const { return file + ":" + std::to_string(line); }
     // True for steps that check; they do not move the window of commands the next checks look at.

@@ -1,5 +1,7 @@
 #include "scenario_writer.h"
 
+#include "text.h"
+
 namespace {
 
 bool isBlank(char c) {
@@ -28,6 +30,10 @@ std::string number(int32_t value) {
 }  // namespace
 
 std::string scenarioText(const std::string& text) {
+    // A text that looks like the escaped form is written in it, so the reader does not unescape it.
+    if (text.size() >= 3 && text[0] == '\\' && text[1] == '"' && text.back() == '"') {
+        return "\\" + quotedText(text);
+    }
     bool quoted = text.size() >= 2 && text.front() == '"' && text.back() == '"';
     if (text.empty() || isBlank(text.front()) || isBlank(text.back()) || quoted) {
         return "\"" + text + "\"";
@@ -64,6 +70,17 @@ std::optional<std::string> scenarioLine(const Step& step) {
                 return std::nullopt;
             }
             return "press " + step.name + (step.text.empty() ? "" : " " + scenarioText(step.text));
+        case StepKind::Button:
+            if (!isWord(step.param) || !isWord(step.name)) {
+                return std::nullopt;
+            }
+            return "button " + step.param + " " + step.name +
+                   (step.text.empty() ? "" : " " + scenarioText(step.text));
+        case StepKind::Replay:
+            return "replay";
+        case StepKind::HostAnswers:
+            return "host answers " + (step.none ? std::string("none") : quotedText(step.text)) + " to " +
+                   scenarioText(step.name);
         case StepKind::Select:
             if (!step.none && step.first < 1) {
                 return std::nullopt;

@@ -268,6 +268,10 @@ void Runner::run(const Step& step) {
         check(step);
         return;
     }
+    if (step.kind == StepKind::Replay || step.kind == StepKind::HostAnswers) {
+        replayStep(step);
+        return;
+    }
     // Every other step opens a new window of what the script did, which the checks after it look in.
     openWindow();
     if (step.kind == StepKind::Silent) {
@@ -290,6 +294,7 @@ void Runner::run(const Step& step) {
             throw InputError(step.where() + ": the script has already been started");
         }
         ensureStarted(step);
+        reportDifferences(step.where());
         return;
     }
     if (step.kind == StepKind::Show) {
@@ -310,6 +315,12 @@ void Runner::run(const Step& step) {
         case StepKind::Press:
             press(step);
             break;
+        case StepKind::Button: {
+            host_log::event(log_, "button " + step.param + " " + step.name + " " + quotedText(step.text));
+            HostRecord record = HostRecord::button(step.param, step.name, step.text);
+            session_->notify(record.data(), record.kind());
+            break;
+        }
         case StepKind::Select: {
             Panel* panel = nullptr;
             Control* list = controlFor(step, ControlKind::List, &panel);
@@ -373,6 +384,32 @@ void Runner::run(const Step& step) {
             break;
     }
     deliverPending();
+    reportDifferences(step.where());
+}
+
+void Runner::replayStep(const Step& step) {
+    if (step.kind == StepKind::Replay) {
+        if (started_) {
+            throw InputError(step.where() + ": replay must come before the script starts");
+        }
+        replaying_ = true;
+        host_->replayFrom(&recorded_);
+    } else if (!replaying_) {
+        throw InputError(step.where() + ": host answers is for a recording, after a replay step");
+    }
+    host_log::step(log_, step.where(), step.source);
+    if (step.kind == StepKind::HostAnswers) {
+        recorded_.add(step.name, step.none ? std::nullopt : std::optional<std::string>(step.text));
+    }
+}
+
+void Runner::reportDifferences(const std::string& where) {
+    if (!replaying_) {
+        return;
+    }
+    for (const std::string& difference : recorded_.takeDifferences()) {
+        host_log::failure(log_, where + ": " + difference);
+    }
 }
 
 void Runner::checkCommand(const Step& step) {
@@ -522,6 +559,7 @@ void Runner::finish() {
         host_log::step(log_, "end", "the host destroys the script");
         session_->stop();
     }
+    reportDifferences("end");
     host_log::block(log_, drawPanels(host_->panels()));
     // What the library does as it unloads still counts: it is checked before the summary.
     closeLibrary();

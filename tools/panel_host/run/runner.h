@@ -12,7 +12,8 @@
 // transcript, the workbench, the validator); the runner owns none of those. Each step is named to the call
 // guard (call_guard.h), so a crash or an exit inside the script says which step was playing. Steps are played
 // only here: every front end (a file, the terminal, a comparison of two libraries) hands the runner the
-// same Steps.
+// same Steps. After a `replay` step the runner keeps a recording's `host answers` for the host
+// (recorded_answers.h), and after each step what differed from the recording is a FAIL at that step.
 #pragma once
 
 #include <memory>
@@ -22,6 +23,7 @@
 #include "emulated_host.h"
 #include "host_log.h"
 #include "panel_library.h"
+#include "recorded_answers.h"
 #include "run_record.h"
 #include "scenario.h"
 #include "script_session.h"
@@ -85,6 +87,10 @@ private:
     void checkCommand(const Step& step);
 
     void openWindow();
+    // `replay` and `host answers`: the recording's answers, kept for the steps that follow.
+    void replayStep(const Step& step);
+    // When replaying: what differed from the recording in the step just played, as FAILs there.
+    void reportDifferences(const std::string& where);
 
     Site site_;
     RunRecord record_;
@@ -100,4 +106,6 @@ private:
     size_t noteMark_ = 0;   // checks of host notes look from here on
     bool answered_ = false;
     std::optional<std::string> lastAnswer_;
+    bool replaying_ = false;
+    RecordedAnswers recorded_;
 };

@@ -41,11 +41,36 @@ size_t EventStream::keptLines() {
     return lines_.size();
 }
 
+uint64_t EventStream::attach() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        readers_.push_back(++lastReader_);
+        if (readers_.size() > kMaxReaders) {
+            ended_.insert(readers_.front());
+            readers_.pop_front();
+        }
+    }
+    arrived_.notify_all();
+    return lastReader_;
+}
+
+void EventStream::detach(uint64_t reader) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ended_.erase(reader);
+    readers_.erase(std::remove(readers_.begin(), readers_.end(), reader), readers_.end());
+}
+
 bool EventStream::read(uint64_t& position, std::chrono::milliseconds wait, std::string& out) {
+    return read(0, position, wait, out);
+}
+
+bool EventStream::read(uint64_t reader, uint64_t& position, std::chrono::milliseconds wait,
+                       std::string& out) {
     std::unique_lock<std::mutex> lock(mutex_);
     // Lines wait for the drawing that ends their step, so a page never draws half a step.
-    arrived_.wait_for(lock, wait, [&] { return closed_ || position < std::max(stateNumber_, clearNumber_); });
-    if (closed_) {
+    auto ended = [&] { return closed_ || ended_.count(reader) != 0; };
+    arrived_.wait_for(lock, wait, [&] { return ended() || position < std::max(stateNumber_, clearNumber_); });
+    if (ended()) {
         return false;
     }
     uint64_t upTo = std::max(stateNumber_, clearNumber_);

@@ -1,8 +1,13 @@
 #include "library_watch.h"
 
-LibraryWatch::LibraryWatch(std::string path) : path_(std::move(path)) {
+#include "library_file.h"
+
+LibraryWatch::LibraryWatch(std::string path, std::chrono::milliseconds settle,
+                           std::chrono::milliseconds giveUp)
+    : path_(std::move(path)), settle_(settle), giveUp_(giveUp) {
     taken_ = stampNow();
     previous_ = taken_;
+    steadySince_ = std::chrono::steady_clock::now();
 }
 
 LibraryWatch::Stamp LibraryWatch::stampNow() const {
@@ -17,13 +22,26 @@ LibraryWatch::Stamp LibraryWatch::stampNow() const {
     return stamp;
 }
 
-bool LibraryWatch::settled() {
+LibraryWatch::Verdict LibraryWatch::poll() {
     Stamp now = stampNow();
-    bool steady = now == previous_;
-    previous_ = now;
-    if (!steady || !now.exists || now == taken_) {
-        return false;
+    auto clock = std::chrono::steady_clock::now();
+    if (now != previous_) {
+        previous_ = now;
+        steadySince_ = clock;
+        reported_ = false;
+        return {};
     }
-    taken_ = now;
-    return true;
+    if (!now.exists || now == taken_ || clock - steadySince_ < settle_) {
+        return {};
+    }
+    std::string problem = libraryFileProblem(path_);
+    if (problem.empty()) {
+        taken_ = now;
+        return {true, ""};
+    }
+    if (reported_ || clock - steadySince_ < giveUp_) {
+        return {};
+    }
+    reported_ = true;
+    return {false, path_ + ": " + problem};
 }

@@ -7,6 +7,8 @@
 #include <cctype>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 
@@ -133,18 +135,39 @@ void WorkbenchServer::routes() {
             response.set_content("the workbench is stopping\n", kPlainText);
         }
     };
-    // Posts change the run, so they come only as JSON.
-    auto post = [this, onScript](const char* path, std::function<Workbench::Reply(const Request&)> work) {
-        server_.Post(path, [onScript, work](const Request& request, Response& response) {
+    // Posts change the run, so they come only as JSON, and no body over kMaxBody however it is sent:
+    // the library's own limit holds only for a body with a length, so a chunked one is counted here.
+    auto post = [this, onScript](const char* path, std::function<Workbench::Reply(const std::string&)> work) {
+        server_.Post(path, [onScript, work](const Request& request, Response& response,
+                                            const httplib::ContentReader& content) {
             if (!isJsonContentType(request.get_header_value("Content-Type"))) {
                 response.status = 415;
                 response.set_content("the workbench takes posts only as application/json\n", kPlainText);
                 return;
             }
+            std::string body;
+            bool tooLong = false;
+            bool read = content([&](const char* data, size_t length) {
+                tooLong = body.size() + length > kMaxBody;
+                if (!tooLong) {
+                    body.append(data, length);
+                }
+                return !tooLong;
+            });
+            if (tooLong || response.status == 413) {
+                response.status = 413;
+                response.set_content("the body is over " + std::to_string(kMaxBody) + " bytes\n", kPlainText);
+                return;
+            }
+            if (!read) {
+                response.status = 400;
+                response.set_content("the body could not be read\n", kPlainText);
+                return;
+            }
             onScript(response, [&] {
                 Workbench::Reply reply;
                 try {
-                    reply = work(request);
+                    reply = work(body);
                 } catch (const std::exception& error) {
                     reply = {500, std::string("panel_host: ") + error.what()};
                 }
@@ -153,9 +176,11 @@ void WorkbenchServer::routes() {
             });
         });
     };
-    post("/action", [this](const Request& request) { return bench_.act(request.body); });
-    post("/session", [this](const Request&) { return bench_.newSession(); });
-    post("/clear", [this](const Request&) {
+    post("/action", [this](const std::string& body) { return bench_.act(body); });
+    post("/session", [this](const std::string&) { return bench_.newSession(); });
+    post("/takeback", [this](const std::string&) { return bench_.takeBack(); });
+    post("/resume", [this](const std::string&) { return bench_.resumePrevious(); });
+    post("/clear", [this](const std::string&) {
         bench_.clearTranscript();
         return Workbench::Reply{200, "{}"};
     });
@@ -175,15 +200,17 @@ void WorkbenchServer::routes() {
         response.set_header("Cache-Control", "no-cache");
         auto position = std::make_shared<uint64_t>(0);
         auto first = std::make_shared<bool>(true);
+        uint64_t reader = events_.attach();
         response.set_chunked_content_provider(
-            "text/event-stream", [this, position, first](size_t, httplib::DataSink& sink) {
+            "text/event-stream",
+            [this, position, first, reader](size_t, httplib::DataSink& sink) {
                 std::string out;
                 if (*first) {
                     // A page that loses the server tries again every second.
                     out = "retry: 1000\n\n";
                     *first = false;
                 }
-                if (!events_.read(*position, std::chrono::seconds(2), out)) {
+                if (!events_.read(reader, *position, std::chrono::seconds(2), out)) {
                     sink.done();
                     return true;
                 }
@@ -192,7 +219,8 @@ void WorkbenchServer::routes() {
                     out = ": still here\n\n";
                 }
                 return sink.write(out.data(), out.size());
-            });
+            },
+            [this, reader](bool) { events_.detach(reader); });
     });
 }
 
@@ -228,6 +256,23 @@ extern "C" void requestStop(int) {
 
 }  // namespace
 
+namespace {
+
+// Where a session is kept as it grows: the user's state folder, one file a library and port.
+std::string defaultSessionFile(const std::string& library, int port) {
+    const char* state = std::getenv("XDG_STATE_HOME");
+    const char* home = std::getenv("HOME");
+    std::filesystem::path folder = state != nullptr && *state != '\0' ? std::filesystem::path(state)
+                                   : home != nullptr && *home != '\0'
+                                       ? std::filesystem::path(home) / ".local" / "state"
+                                       : std::filesystem::temp_directory_path();
+    return (folder / "panel_host" / "sessions" /
+            (std::filesystem::path(library).stem().string() + "-" + std::to_string(port) + ".scenario"))
+        .string();
+}
+
+}  // namespace
+
 int serveWorkbench(const std::string& library, const Site& site, const std::vector<Step>& steps,
                    const ServeOptions& options, const std::function<int(Runner&)>& finish) {
     EventStream events;
@@ -236,9 +281,27 @@ int serveWorkbench(const std::string& library, const Site& site, const std::vect
     if (options.watch) {
         watch = std::make_unique<LibraryWatch>(library);
     }
-    Workbench bench(library, site, events, std::cout, options.watch);
+    stopRequested = false;
+    BenchOptions benchOptions;
+    benchOptions.watch = options.watch;
+    benchOptions.stepLimit = options.stepLimit;
+    benchOptions.stopping = [] { return stopRequested.load(); };
+    benchOptions.finish = finish;
+    Workbench bench(library, site, events, std::cout, benchOptions);
     WorkbenchServer server(bench, events);
     int port = server.bind(options.address, options.port);
+    std::string sessionFile = defaultSessionFile(library, port);
+    // A session an earlier run left here (a crash of anything) is kept for the page to take up.
+    std::error_code ignored;
+    if (std::filesystem::exists(sessionFile, ignored)) {
+        std::filesystem::rename(sessionFile, sessionFile + ".earlier", ignored);
+        if (!ignored) {
+            bench.keepEarlierSession(sessionFile + ".earlier");
+            std::cout << "panel_host: the session an earlier run left is kept in " << sessionFile
+                      << ".earlier (the page can take it up)" << std::endl;
+        }
+    }
+    bench.saveTo(sessionFile);
     if (!isLoopbackAddress(options.address)) {
         std::cerr << "panel_host: warning: listening on " << options.address
                   << ": any machine that can reach that address can work the panel (the workbench has no "
@@ -249,7 +312,6 @@ int serveWorkbench(const std::string& library, const Site& site, const std::vect
     }
     bench.ready();
 
-    stopRequested = false;
     auto previousInt = std::signal(SIGINT, requestStop);
     auto previousTerm = std::signal(SIGTERM, requestStop);
 #ifdef SIGPIPE
@@ -259,23 +321,27 @@ int serveWorkbench(const std::string& library, const Site& site, const std::vect
     // Printed once Ctrl-C ends the run properly, so whoever waits for the address may stop it at once.
     std::cout << "panel_host: the workbench is at http://" << hostPort(options.address, port) << "/"
               << (options.watch ? " and follows rebuilds of " + library : std::string())
-              << " (Ctrl-C ends the run)" << std::endl;
+              << " (Ctrl-C ends the run); the session is saved as it grows in " << sessionFile << std::endl;
 
-    std::function<void()> idle;
-    if (watch) {
-        idle = [&] {
-            if (watch->settled()) {
+    auto idle = [&] {
+        if (watch) {
+            LibraryWatch::Verdict verdict = watch->poll();
+            if (verdict.ready) {
                 bench.reload();
+            } else if (!verdict.problem.empty()) {
+                bench.notLoaded(verdict.problem);
             }
-        };
-    }
+        }
+        bench.idle();
+    };
     server.serveUntil([] { return stopRequested.load(); }, idle);
+    // The run's end is waited for; a second Ctrl-C ends the wait.
+    stopRequested = false;
+    int status = bench.finish();
     std::signal(SIGINT, previousInt);
     std::signal(SIGTERM, previousTerm);
-#ifdef SIGPIPE
-    std::signal(SIGPIPE, previousPipe);
-#endif
-    int status = finish(bench.runner());
+    // SIGPIPE stays ignored: the build's process may be gone when the run's end is sent to it.
+    (void)previousPipe;
     std::cout.flush();
     return status;
 }

@@ -7,6 +7,8 @@
 //   GET  /compare     what the last rebuild played differently (--watch), as JSON
 //   POST /action      one action as JSON (see action.h); 200, or 400 with what is wrong
 //   POST /session     a new session on the same build; POST /clear: the transcript starts over
+//   POST /takeback    the last good build again, with the session; POST /resume: the session an earlier
+//                     run left, played on it
 //   GET  /scenario    the session so far as a scenario file
 //
 // The server's threads only parse HTTP; everything that touches the runner is queued to the script's
@@ -33,6 +35,7 @@ struct ServeOptions {
     std::string address = "127.0.0.1";
     int port = 8250;  // 0: any free port
     bool watch = false;
+    double stepLimit = 10;  // seconds a step may run before its build's process is killed
 };
 
 class WorkbenchServer {
@@ -71,7 +74,9 @@ bool isJsonContentType(const std::string& contentType);
 
 // Loads the library, binds the address (a port in use is refused before the script starts), plays `steps`
 // as a scenario run would, prints the page's address and serves it until SIGINT or SIGTERM. With
-// options.watch it follows rebuilds of the library. The transcript goes to standard output as well.
-// Returns what `finish` returns for the run as it ends.
+// options.watch it follows rebuilds of the library. The transcript goes to standard output as well. The
+// session is saved as it grows under $XDG_STATE_HOME (or ~/.local/state)/panel_host/sessions/, in
+// LIBRARY-PORT.scenario. Returns what `finish` returns for the run as it ends (in the build's process),
+// or 3 when that process is gone.
 int serveWorkbench(const std::string& library, const Site& site, const std::vector<Step>& steps,
                    const ServeOptions& options, const std::function<int(Runner&)>& finish);

@@ -14,6 +14,8 @@
 
 #include <memory>
 
+#include "coverage.h"
+
 enum class Outcome { Pass, Fail, Crash, Timeout, Skip };
 
 // "pass", "FAIL", "CRASH", "TIMEOUT", "skip": as the terminal report prints them.
@@ -30,7 +32,10 @@ struct CheckResult {
     std::vector<std::string>
         steps;           // a storm's steps up to its failure, as scenario lines (not kept for a pass)
     int64_t events = 0;  // events played to the script
-    double seconds = 0;  // wall time of the check
+    Coverage coverage;   // what its storms reached
+    int repeats = 0;     // how many more times the same failure happened in the same storm
+    std::vector<CheckResult> more;  // the storm's other distinct failures, each with its own steps
+    double seconds = 0;             // wall time of the check
 
     static CheckResult pass() { return {}; }
     static CheckResult fail(std::string message, std::string where = "");
@@ -38,17 +43,20 @@ struct CheckResult {
 };
 
 struct Site;
+struct Seeds;
 
 // What every check is given.
 struct CheckContext {
-    std::string library;               // the panel library's path
-    bool hasSite = false;              // false: the host knows no instance, database or layout
-    std::shared_ptr<const Site> site;  // an empty site without one; only storm_session.cpp reads it
-    int level = 5;                     // 1..10
-    uint64_t seed = 0;                 // every random choice of a run comes from it
+    std::string library;                 // the panel library's path
+    bool hasSite = false;                // false: the host knows no instance, database or layout
+    std::shared_ptr<const Site> site;    // an empty site without one; only storm_session.cpp reads it
+    int level = 5;                       // 1..10
+    uint64_t seed = 0;                   // every random choice of a run comes from it
+    std::shared_ptr<const Seeds> seeds;  // the author's scenarios (empty without --scenarios)
     bool inProcess = false;
     int trailFd = -1;       // where a storm writes each step before playing it (a child's), or -1
-    double timeLimit = 10;  // seconds for one check (and for one shrink candidate)
+    double timeLimit = 10;  // seconds for one step of a check (and of a shrink candidate)
+    double timeScale = 1;   // every limit and budget is multiplied by it (a slow machine, a sanitizer)
 };
 
 struct Check {

@@ -18,22 +18,30 @@
 #include <sstream>
 #endif
 
+#include "call_guard.h"
 #include "text.h"
 
-std::string resultToJson(const CheckResult& result) {
-    nlohmann::json out = {{"outcome", outcomeName(result.outcome)},
-                          {"message", result.message},
-                          {"where", result.where},
-                          {"scenario", result.scenario},
-                          {"warning", result.warning},
-                          {"events", result.events},
-                          {"steps", result.steps}};
-    // A script's texts need not be UTF-8; the JSON carries them with the bad bytes replaced.
-    return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+namespace {
+
+nlohmann::json toJson(const CheckResult& result) {
+    nlohmann::json more = nlohmann::json::array();
+    for (const CheckResult& other : result.more) {
+        more.push_back(toJson(other));
+    }
+    return {{"outcome", outcomeName(result.outcome)},
+            {"message", result.message},
+            {"where", result.where},
+            {"scenario", result.scenario},
+            {"warning", result.warning},
+            {"events", result.events},
+            {"steps", result.steps},
+            {"coverage", result.coverage.groups},
+            {"commands", result.coverage.commandsSent},
+            {"repeats", result.repeats},
+            {"more", more}};
 }
 
-CheckResult resultFromJson(const std::string& text) {
-    nlohmann::json in = nlohmann::json::parse(text);
+CheckResult fromJson(const nlohmann::json& in) {
     CheckResult result;
     result.outcome = outcomeFromName(in.value("outcome", "FAIL"));
     result.message = in.value("message", "");
@@ -42,7 +50,28 @@ CheckResult resultFromJson(const std::string& text) {
     result.warning = in.value("warning", "");
     result.events = in.value("events", int64_t{0});
     result.steps = in.value("steps", std::vector<std::string>{});
+    if (in.contains("coverage")) {
+        in.at("coverage").get_to(result.coverage.groups);
+        in.at("commands").get_to(result.coverage.commandsSent);
+    }
+    result.repeats = in.value("repeats", 0);
+    if (in.contains("more")) {
+        for (const nlohmann::json& other : in.at("more")) {
+            result.more.push_back(fromJson(other));
+        }
+    }
     return result;
+}
+
+}  // namespace
+
+std::string resultToJson(const CheckResult& result) {
+    // A script's texts need not be UTF-8; the JSON carries them with the bad bytes replaced.
+    return toJson(result).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+CheckResult resultFromJson(const std::string& text) {
+    return fromJson(nlohmann::json::parse(text));
 }
 
 #if defined(_WIN32)
@@ -51,8 +80,8 @@ bool canIsolate() {
     return false;
 }
 
-CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool, double,
-                        std::vector<std::string>*) {
+CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool, double, std::vector<std::string>*,
+                        double*) {
     return body(-1);
 }
 
@@ -83,27 +112,16 @@ std::string readAll(int fd) {
     }
 }
 
-// The call guard's last message ("panel_host: storm:12: the script crashed (SIGSEGV) during notify
-// kind 2"), without its prefix, after the breach of the host contract that brought it about when one
-// was named ("record-read-after-call: the script read the record of ..."), so the rule comes first.
+// The call guard's last message ("storm:12: the script crashed (SIGSEGV) during notify kind 2"), after
+// the breach of the host contract that brought it about when one was named, so the rule comes first.
 std::string guardMessage(const std::string& errorText) {
-    std::vector<std::string> lines = linesOf(errorText);
-    std::string breach;
-    std::string guard;
-    for (size_t i = lines.size(); i > 0 && (breach.empty() || guard.empty()); --i) {
-        const std::string& line = lines[i - 1];
-        const std::string guardPrefix = "panel_host: ";
-        const std::string breachPrefix = "host contract: ERROR ";
-        if (guard.empty() && line.compare(0, guardPrefix.size(), guardPrefix) == 0) {
-            guard = line.substr(guardPrefix.size());
-        } else if (breach.empty() && line.compare(0, breachPrefix.size(), breachPrefix) == 0) {
-            breach = line.substr(breachPrefix.size());
-        }
+    call_guard::Report report = call_guard::readReport(errorText);
+    std::string guard =
+        report.what.empty() || report.where.empty() ? report.what : report.where + ": " + report.what;
+    if (report.breach.empty() || guard.empty()) {
+        return report.breach.empty() ? guard : report.breach;
     }
-    if (breach.empty() || guard.empty()) {
-        return breach.empty() ? guard : breach;
-    }
-    return breach + "; " + guard;
+    return report.breach + "; " + guard;
 }
 
 [[noreturn]] void runChild(const std::function<CheckResult(int)>& body, int resultFd, int trailFd,
@@ -139,7 +157,7 @@ bool canIsolate() {
 }
 
 CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProcess, double timeLimit,
-                        std::vector<std::string>* trail) {
+                        std::vector<std::string>* trail, double* slowestStep) {
     if (inProcess) {
         return body(-1);
     }
@@ -173,6 +191,10 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
             struct stat trailStat {};
             if (::fstat(trailFd, &trailStat) == 0 && trailStat.st_size != trailSize) {
                 trailSize = trailStat.st_size;
+                if (slowestStep != nullptr) {
+                    double spent = std::chrono::duration<double>(now - (deadline - limit)).count();
+                    *slowestStep = std::max(*slowestStep, spent);
+                }
                 deadline = now + limit;
             }
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
@@ -204,7 +226,9 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
         std::string guard = guardMessage(readAll(errorFd));
         if (timedOut) {
             result.outcome = Outcome::Timeout;
-            result.message = "no result within " + std::to_string(static_cast<int>(timeLimit)) + " s";
+            char limitText[32];
+            std::snprintf(limitText, sizeof limitText, "%g", timeLimit);
+            result.message = std::string("no step finished within ") + limitText + " s";
         } else if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && !json.empty()) {
             try {
                 result = resultFromJson(json);
@@ -228,7 +252,12 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
             std::vector<std::string> steps = linesOf(readAll(trailFd));
             result.events = static_cast<int64_t>(steps.size());
             if (!steps.empty()) {
-                result.where = "storm step " + std::to_string(steps.size()) + ": " + steps.back();
+                // A step may carry a text of thousands of bytes; its beginning says which it was.
+                std::string step = steps.back();
+                if (step.size() > 160) {
+                    step = step.substr(0, 120) + "... (" + std::to_string(step.size()) + " bytes)";
+                }
+                result.where = "storm step " + std::to_string(steps.size()) + ": " + step;
             }
             if (trail != nullptr) {
                 *trail = steps;

@@ -22,9 +22,10 @@
 bool canIsolate();
 
 // The body gets the trail descriptor (-1 in process). `trail` receives the steps the child wrote when it
-// died without a result.
+// died without a result; `slowestStep` (when given) the longest the child spent on one step of its trail
+// that it finished, in seconds, as the parent saw it (to a fifth of a second).
 CheckResult runIsolated(const std::function<CheckResult(int trailFd)>& body, bool inProcess, double timeLimit,
-                        std::vector<std::string>* trail);
+                        std::vector<std::string>* trail, double* slowestStep = nullptr);
 
 // A result as the JSON that crosses the pipe, and back.
 std::string resultToJson(const CheckResult& result);

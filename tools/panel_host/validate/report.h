@@ -2,6 +2,8 @@
 // begins, each check's result as it comes, and the end; a listener only writes. Three of them: the
 // terminal (one line a check, then a summary), JUnit XML (one testcase a check, with failure, error and
 // skipped elements, as CI systems and CTest read it) and report.json (the same with the seed and level).
+// Each reports the run's coverage too: the terminal a short table of what was never reached, JUnit its
+// figures as properties, report.json every item.
 #pragma once
 
 #include <memory>
@@ -25,8 +27,8 @@ public:
     virtual ~ResultListener() = default;
     virtual void begin(const RunInfo& info) = 0;
     virtual void result(const Check& check, const CheckResult& result) = 0;
-    // `seconds` the whole run; `events` every event played.
-    virtual void end(double seconds, int64_t events) = 0;
+    // `seconds` the whole run; `events` every event played; `coverage` what every check reached.
+    virtual void end(double seconds, int64_t events, const Coverage& coverage) = 0;
 };
 
 std::unique_ptr<ResultListener> terminalReport(std::ostream& out);

@@ -30,3 +30,28 @@ StepList shrink(const StepList& failing, const std::function<bool(const StepList
     }
     return current;
 }
+
+ValueShrink shrinkValues(const StepList& failing,
+                         const std::function<std::vector<std::string>(const std::string&)>& simpler,
+                         const std::function<bool(const StepList&)>& stillFails, int budget, bool keepFirst) {
+    ValueShrink result{failing, std::vector<bool>(failing.size(), false)};
+    for (size_t at = keepFirst ? 1 : 0; at < result.steps.size() && budget > 0; ++at) {
+        bool cut = true;
+        while (cut && budget > 0) {
+            cut = false;
+            std::vector<std::string> forms = simpler(result.steps[at]);
+            for (size_t form = 0; form < forms.size() && budget > 0; ++form) {
+                StepList candidate = result.steps;
+                candidate[at] = forms[form];
+                --budget;
+                if (stillFails(candidate)) {
+                    result.steps = candidate;
+                    result.valueFree[at] = result.valueFree[at] || form == 0;
+                    cut = true;
+                    break;
+                }
+            }
+        }
+    }
+    return result;
+}

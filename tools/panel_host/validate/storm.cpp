@@ -1,5 +1,6 @@
 #include "storm.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <limits>
 
@@ -31,6 +32,47 @@ std::string StormGenerator::randomText(size_t longest) {
         }
     }
     return text;
+}
+
+const std::string& StormGenerator::oneOf(const std::vector<std::string>& list) {
+    static const std::string none;
+    return list.empty() ? none : list[static_cast<size_t>(number(0, static_cast<int32_t>(list.size()) - 1))];
+}
+
+std::string StormGenerator::edgeText() {
+    if (chance(50)) {
+        // Up to the longest text a slot holds in the host: a random word, repeated.
+        std::string word = randomText(12) + " ";
+        std::string text;
+        for (size_t length = static_cast<size_t>(number(200, 4000)); text.size() < length;) {
+            text += word;
+        }
+        return text;
+    }
+    // Whole two- and three-byte sequences, then the first bytes of one more.
+    std::string text;
+    for (int i = number(0, 80); i > 0; --i) {
+        text += chance(50) ? "\xc3\xa9" : "\xe2\x82\xac";
+    }
+    return text + (chance(50) ? "\xc3" : chance(50) ? "\xe2\x82" : "\xf0\x9f\x98");
+}
+
+std::string StormGenerator::deepValue() {
+    static const char opens[] = {'[', '{', '(', '"', '\''};
+    static const char closes[] = {']', '}', ')', '"', '\''};
+    size_t which = static_cast<size_t>(number(0, 4));
+    size_t depth = static_cast<size_t>(number(1000, 100000));
+    if (chance(50)) {
+        return std::string(depth, opens[which]) + std::string(depth, closes[which]);
+    }
+    // The same item repeated: a list far longer than any panel has rows.
+    std::string item = std::to_string(number(0, 99)) + ",";
+    std::string value;
+    value.reserve(item.size() * depth / 4);
+    for (size_t i = 0; i < depth / 4; ++i) {
+        value += item;
+    }
+    return value;
 }
 
 void StormGenerator::refresh(StormSession& session) {
@@ -67,6 +109,9 @@ std::string StormGenerator::operatorStep() {
             if (chance(50)) {
                 return "press " + control.id + " value=" + std::to_string(number(-5, 100));
             }
+            if (seeds_ != nullptr && !seeds_->messages.empty() && chance(50)) {
+                return "press " + control.id + " " + scenarioRest(oneOf(seeds_->messages));
+            }
             return "press " + control.id + " " + scenarioRest(randomText(300));
     }
 }
@@ -76,7 +121,14 @@ std::string StormGenerator::deviceStep() {
         return "";
     }
     const auto& slot = slots_[static_cast<size_t>(number(0, static_cast<int32_t>(slots_.size()) - 1))];
-    std::string text = chance(60) ? std::to_string(number(0, 99)) : randomText(300);
+    std::string text;
+    if (chance(3)) {
+        text = edgeText();
+    } else if (seeds_ != nullptr && !seeds_->texts.empty() && chance(30)) {
+        text = oneOf(seeds_->texts);
+    } else {
+        text = chance(60) ? std::to_string(number(0, 99)) : randomText(300);
+    }
     return "revertive " + std::to_string(slot.first) + " " + std::to_string(slot.second) + " " +
            scenarioRest(text);
 }
@@ -91,6 +143,12 @@ std::string StormGenerator::clockStep(StormSession& session) {
         }
         return "advance " + std::to_string(std::min<int64_t>(units, std::numeric_limits<int32_t>::max()));
     }
+    if (seeds_ != nullptr && !seeds_->numbers.empty() && chance(20)) {
+        // The author's own advances and timer ids.
+        int32_t seen =
+            seeds_->numbers[static_cast<size_t>(number(0, static_cast<int32_t>(seeds_->numbers.size()) - 1))];
+        return chance(50) ? "advance " + std::to_string(std::max(1, seen)) : "tick " + std::to_string(seen);
+    }
     if (chance(50)) {
         return "advance " + std::to_string(number(1, 1000));
     }
@@ -103,6 +161,21 @@ std::string StormGenerator::parentStep() {
         return chance(50) ? "integer " + std::to_string(number(std::numeric_limits<int32_t>::min(),
                                                                std::numeric_limits<int32_t>::max()))
                           : "record";
+    }
+    if (seeds_ != nullptr && !seeds_->requestWords.empty() && pick < 45) {
+        // The author's own requests, whole or with another value.
+        if (chance(30)) {
+            return "request " + scenarioRest(oneOf(seeds_->requests));
+        }
+        std::string value = chance(40)   ? oneOf(seeds_->requestValues)
+                            : chance(50) ? std::to_string(number(-5, 100))
+                            : chance(2)  ? deepValue()
+                                         : randomText(40);
+        return "request " + scenarioRest(oneOf(seeds_->requestWords) + (chance(80) ? "=" : " ") + value);
+    }
+    // Rarely (each costs the host and the script a few hundred kilobytes of text).
+    if (number(0, 499) == 0) {
+        return "request " + scenarioRest(std::string(kRequestWords[number(0, 11)]) + "=" + deepValue());
     }
     if (pick < 70) {
         // A plausible request: a word, and a value after '=' or a blank.

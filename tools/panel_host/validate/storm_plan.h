@@ -10,6 +10,9 @@ int64_t stormSteps(int level);
 // A check's time limit at a level: 10 s to level 5, growing with the storms above it.
 double checkTimeLimit(int level);
 
+// A storm goes on past a breach until this many breaches of different rules.
+constexpr int kDistinctFailures = 3;
+
 // The most processor time one step may take (the host calls a panel on its operator's thread).
 constexpr double kEventBudgetMs = 20.0;
 // The live heap may grow this much over the long storm, and be this much above its size before the

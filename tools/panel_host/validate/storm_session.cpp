@@ -6,10 +6,19 @@
 #include <malloc.h>
 #endif
 #if defined(_WIN32)
+#define NOMINMAX
 #include <io.h>
+#include <windows.h>
 #else
+#include <time.h>
 #include <unistd.h>
 #endif
+
+#include <algorithm>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string_view>
 
 #include "call_guard.h"
 #include "emulated_host.h"
@@ -19,20 +28,60 @@
 #include "runner.h"
 #include "scenario_writer.h"
 #include "script_session.h"
+#include "seeds.h"
 #include "transcript.h"
 
+double threadMs() {
+#if defined(_WIN32)
+    FILETIME created, ended, kernel, user;
+    ::GetThreadTimes(::GetCurrentThread(), &created, &ended, &kernel, &user);
+    auto ticks = [](const FILETIME& time) {
+        return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 1e4;  // 100 ns ticks
+#else
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e3 + static_cast<double>(now.tv_nsec) / 1e6;
+#endif
+}
+
 // Listens to the host log: keeps the first ERROR with its rule and the step it came in, every ERROR for
-// the raw scripts, and the first note of each named rule (a command that will not do what it meant).
+// the raw scripts, the first note of each named rule (a command that will not do what it meant), and
+// what the events reached. When timing, each call runs from the event the host announces to the next
+// event or the end of the step, so what the host does for the call (its commands) is the call's.
 class ErrorWatch final : public HostLog {
 public:
     std::string firstError;
     std::string firstErrorWhere;
     std::vector<std::string> errors;
     std::vector<std::string> notes;
+    bool timing = false;
+    StormSession::SlowCall slowest;
+    Coverage coverage;
 
     void write(const LogEntry& entry) override {
+        if (entry.tag == LogTag::Event) {
+            reached(entry.text);
+        } else if (entry.tag == LogTag::Sent) {
+            note(commandsSent, entry.text.substr(0, entry.text.find(' ')));
+        }
+        if (timing && (entry.tag == LogTag::Step || entry.tag == LogTag::Event)) {
+            endCall();
+            if (entry.tag == LogTag::Event) {
+                // Its beginning names it; a request may carry hundreds of kilobytes.
+                call_.assign(entry.text.data(), std::min<size_t>(entry.text.size(), 120));
+                callStart_ = threadMs();
+            } else {
+                slowest = {};
+            }
+        }
         if (entry.tag == LogTag::Step) {
             step_.assign(entry.where.data(), entry.where.size());
+        } else if (entry.tag == LogTag::Failure && firstError.empty()) {
+            // Only a scenario's own checks fail this way; a storm has none.
+            firstError = "expectation: " + std::string(entry.text);
+            firstErrorWhere = step_;
         } else if (entry.tag == LogTag::Note && entry.fault != Fault::None) {
             const std::string rule = faultName(entry.fault);
             bool known = false;
@@ -52,8 +101,56 @@ public:
         }
     }
 
+    // An event as the host announced it ("button 1 Go 'x'", "timer 1 (clock 5)", ...).
+    // An event as the host announced it ("button 1 Go 'x'", "timer 1 (clock 5)", ...), noted without
+    // allocating unless it is new: this runs for every event of every storm.
+    void reached(std::string_view text) {
+        static const std::string_view prefixes[] = {"revertive ", "button ", "parent ", "timer ",
+                                                    "release ",   "record ", "integer "};
+        for (int kind = 0; kind < 7; ++kind) {
+            const std::string_view prefix = prefixes[kind];
+            if (text.compare(0, prefix.size(), prefix) != 0) {
+                continue;
+            }
+            kindsReached |= 1u << kind;
+            std::string_view rest = text.substr(prefix.size());
+            if (kind == 0 || kind == 1) {
+                // "7 181 ..." or "1 Go ...": the first two words
+                size_t second = rest.find(' ');
+                size_t end = second == std::string_view::npos ? second : rest.find(' ', second + 1);
+                note(kind == 0 ? slotsReached : controlsReached, rest.substr(0, end));
+            } else if (kind == 3 && text.find("not running") == std::string_view::npos) {
+                note(timersReached, rest.substr(0, rest.find(' ')));
+            }
+            return;
+        }
+    }
+
+    static void note(std::set<std::string, std::less<>>& seen, std::string_view item) {
+        if (seen.find(item) == seen.end()) {
+            seen.emplace(item);
+        }
+    }
+
+    unsigned kindsReached = 0;  // bit k-1 for kind k
+    std::set<std::string, std::less<>> slotsReached, controlsReached, timersReached, commandsSent;
+
+    void endCall() {
+        if (call_.empty()) {
+            return;
+        }
+        double spent = threadMs() - callStart_;
+        if (spent > slowest.ms) {
+            slowest.ms = spent;
+            slowest.call = call_;
+        }
+        call_.clear();
+    }
+
 private:
     std::string step_;
+    std::string call_;  // the call being timed, "" between calls
+    double callStart_ = 0;
 };
 
 namespace {
@@ -79,7 +176,9 @@ size_t blockOf(const std::string& text) {
     return heapBlock(data);
 }
 
-size_t blocksOf(const std::vector<std::string>& lines) {
+}  // namespace
+
+size_t keptBytesOf(const std::vector<std::string>& lines) {
     size_t bytes = lines.capacity() == 0 ? 0 : heapBlock(lines.data());
     for (const std::string& line : lines) {
         bytes += blockOf(line);
@@ -87,10 +186,11 @@ size_t blocksOf(const std::vector<std::string>& lines) {
     return bytes;
 }
 
-}  // namespace
-
 StormSession::StormSession(const CheckContext& context, bool keepText, int trailFd)
-    : watch_(std::make_unique<ErrorWatch>()), site_(*context.site), trailFd_(trailFd) {
+    : watch_(std::make_unique<ErrorWatch>()),
+      site_(*context.site),
+      trailFd_(trailFd),
+      seeds_(context.seeds.get()) {
     runner_ = std::make_unique<Runner>(site_, context.library, *watch_);
     if (keepText) {
         text_ = std::make_unique<std::ostringstream>();
@@ -120,7 +220,11 @@ std::string StormSession::transcriptText() const {
 }
 
 bool StormSession::play(const std::string& line) {
-    std::optional<Step> step = parseStep(line, "storm", static_cast<int>(played_.size()) + 1);
+    return play(line, "storm", static_cast<int>(played_.size()) + 1);
+}
+
+bool StormSession::play(const std::string& line, const std::string& file, int lineNo) {
+    std::optional<Step> step = parseStep(line, file, lineNo);
     if (!step) {
         return !broken();
     }
@@ -146,11 +250,24 @@ bool StormSession::play(const Step& step) {
 #endif
         (void)ignored;
     }
+    if (canonical.kind == StepKind::Request) {
+        std::string word = canonical.text.substr(0, canonical.text.find_first_of("= "));
+        if (seeds_ != nullptr && std::find(seeds_->requestWords.begin(), seeds_->requestWords.end(), word) !=
+                                     seeds_->requestWords.end()) {
+            watch_->coverage.reach("request words", word);
+        }
+    }
+    if (played_.size() % 256 == 0) {
+        offerWhatIsSetUp();
+    }
     try {
         runner_->run(canonical);
     } catch (const InputError& error) {
         stopped_ = std::string("the storm could not go on: ") + error.what();
         stoppedWhere_ = step.where();
+    }
+    if (watch_->timing) {
+        watch_->endCall();
     }
     return !broken();
 }
@@ -160,6 +277,7 @@ bool StormSession::finish() {
         return !broken();
     }
     finished_ = true;
+    offerWhatIsSetUp();
     try {
         runner_->finish();
     } catch (const InputError& error) {
@@ -217,7 +335,147 @@ std::optional<int64_t> StormSession::nextTickIn() {
 }
 
 size_t StormSession::keptBytes() const {
-    return blocksOf(played_);
+    return keptBytesOf(played_);
+}
+
+void StormSession::offerWhatIsSetUp() {
+    Coverage& coverage = watch_->coverage;
+    static const char* const kinds[] = {"1 revertive", "2 button", "3 parent request", "4 timer",
+                                        "5 release",   "6 record", "7 integer"};
+    for (const char* kind : kinds) {
+        coverage.offer("event kinds", kind);
+    }
+    if (!runner_) {
+        return;
+    }
+    if (!runner_->running()) {
+        return;
+    }
+    for (const auto& entry : runner_->panels().all()) {
+        for (const Control& control : entry.second.controls) {
+            coverage.offer("controls", entry.first + " " + control.id());
+        }
+    }
+    for (const auto& slot : registeredSlots()) {
+        coverage.offer("slots", std::to_string(slot.first) + " " + std::to_string(slot.second));
+    }
+    for (const Timers::Running& timer : runner_->timers().running()) {
+        coverage.offer("timers", std::to_string(timer.id));
+    }
+    if (seeds_ != nullptr) {
+        for (const std::string& word : seeds_->requestWords) {
+            coverage.offer("request words", word);
+        }
+    }
+}
+
+Coverage StormSession::coverage() {
+    offerWhatIsSetUp();
+    Coverage coverage = watch_->coverage;
+    static const char* const kinds[] = {"1 revertive", "2 button", "3 parent request", "4 timer",
+                                        "5 release",   "6 record", "7 integer"};
+    for (unsigned kind = 0; kind < 7; ++kind) {
+        if ((watch_->kindsReached & (1u << kind)) != 0) {
+            coverage.reach("event kinds", kinds[kind]);
+        }
+    }
+    for (const std::string& slot : watch_->slotsReached) {
+        coverage.reach("slots", slot);
+    }
+    for (const std::string& control : watch_->controlsReached) {
+        coverage.reach("controls", control);
+    }
+    for (const std::string& timer : watch_->timersReached) {
+        coverage.reach("timers", timer);
+    }
+    coverage.commandsSent.insert(watch_->commandsSent.begin(), watch_->commandsSent.end());
+    return coverage;
+}
+
+void StormSession::timeCalls() {
+    watch_->timing = true;
+}
+
+const StormSession::SlowCall& StormSession::slowestCall() const {
+    return watch_->slowest;
+}
+
+void StormSession::restartTrail() {
+#if !defined(_WIN32)
+    if (trailFd_ >= 0 && ::ftruncate(trailFd_, 0) == 0) {
+        ::lseek(trailFd_, 0, SEEK_SET);
+    }
+#endif
+}
+
+ScenarioSeed readScenarioSeed(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        throw InputError(path + ": cannot read the scenario");
+    }
+    ScenarioSeed seed;
+    seed.file = path;
+    for (const Step& step : readScenario(in, path)) {
+        std::string line = scenarioLine(step).value_or(step.source);
+        seed.lines.emplace_back(step.line, line);
+        if (step.isExpect() || step.kind == StepKind::Show || step.kind == StepKind::Help ||
+            step.kind == StepKind::Start || step.kind == StepKind::Stop) {
+            continue;
+        }
+        seed.prefix.push_back(line);
+        switch (step.kind) {
+            case StepKind::Request:
+                seed.requests.push_back(step.text);
+                break;
+            case StepKind::Press:
+                if (!step.text.empty()) {
+                    seed.messages.push_back(step.text);
+                }
+                break;
+            case StepKind::Revertive:
+                seed.texts.push_back(step.text);
+                break;
+            default:
+                seed.numbers.push_back(step.first);
+                break;
+        }
+    }
+    return seed;
+}
+
+std::vector<std::string> simplerLines(const std::string& line) {
+    std::optional<Step> step = parseStep(line, "storm", 1);
+    std::vector<std::string> forms;
+    if (!step) {
+        return forms;
+    }
+    auto offer = [&](const Step& form) {
+        std::optional<std::string> written = scenarioLine(form);
+        if (written && *written != line && std::find(forms.begin(), forms.end(), *written) == forms.end()) {
+            forms.push_back(*written);
+        }
+    };
+    const bool hasText =
+        step->kind == StepKind::Press || step->kind == StepKind::Request || step->kind == StepKind::Revertive;
+    if (hasText && !step->text.empty()) {
+        for (const std::string& text : {std::string(), step->text.substr(0, step->text.size() / 2),
+                                        step->text.substr(step->text.size() / 2)}) {
+            Step form = *step;
+            form.text = text;
+            offer(form);
+        }
+    }
+    const bool hasNumber = step->kind == StepKind::Advance || step->kind == StepKind::Tick ||
+                           step->kind == StepKind::Integer || step->kind == StepKind::Pick;
+    if (hasNumber) {
+        const int32_t low = step->kind == StepKind::Advance ? 1 : 0;
+        for (int32_t number : {low, int32_t{1}, step->first / 2}) {
+            Step form = *step;
+            form.first = std::max(low, number);
+            offer(form);
+        }
+    }
+    return forms;
 }
 
 std::string scenarioRest(const std::string& text) {

@@ -25,6 +25,7 @@ class Runner;
 class Transcript;
 class ErrorWatch;
 struct Site;
+struct Seeds;
 
 class StormSession {
 public:
@@ -37,6 +38,8 @@ public:
     // One scenario line, played. False once the script broke the contract (firstError() says how) or the
     // step could not be carried out; the session plays nothing more after that.
     bool play(const std::string& line);
+    // A line of a scenario file, named by its file and line in what the session reports.
+    bool play(const std::string& line, const std::string& file, int lineNo);
     bool play(const Step& step);
     // Destroys the script and closes the library; the destructor's and the unload's breaches count.
     bool finish();
@@ -50,6 +53,21 @@ public:
     const std::vector<std::string>& played() const { return played_; }
     int64_t events() const { return static_cast<int64_t>(played_.size()); }
     std::string transcriptText() const;
+    // Empties the trail, for a check that plays a second run in the same child: the trail then holds
+    // the steps of the run in progress, and each of its steps still restarts the child's clock.
+    void restartTrail();
+
+    // ---- Processor time of each call into the script, for the time budget ------------------------------
+    // A step may make many calls (an advance that fires a thousand ticks, a poll's revertives), and the
+    // operator's thread is held by one call at a time, so the budget is a call's. Off until asked: it
+    // reads the thread's clock twice a call.
+    void timeCalls();
+    struct SlowCall {
+        double ms = 0;
+        std::string call;  // the event the host delivered, as the transcript names it
+    };
+    // The slowest call of the last step played.
+    const SlowCall& slowestCall() const;
 
     // ---- What the script set up, for the storm generator -------------------------------------------
     struct ControlView {
@@ -62,10 +80,15 @@ public:
     std::vector<std::pair<int32_t, int32_t>> registeredSlots();
     // Clock units to the next due tick of a running timer, if any runs.
     std::optional<int64_t> nextTickIn();
+    // What the session's events reached of what the script set up so far.
+    Coverage coverage();
     // Heap bytes the session itself keeps: the steps played.
     size_t keptBytes() const;
 
 private:
+    // Offers the coverage what the script has set up by now: its controls, slots and timers.
+    void offerWhatIsSetUp();
+
     std::unique_ptr<ErrorWatch> watch_;
     std::unique_ptr<std::ostringstream> text_;
     std::unique_ptr<Transcript> transcript_;
@@ -76,7 +99,31 @@ private:
     std::string stopped_;  // why the session stopped when it was not a contract error
     std::string stoppedWhere_;
     std::vector<std::string> played_;
+    const Seeds* seeds_;
 };
+
+// Heap bytes a list of kept lines takes (the session's own steps, or a copy of them).
+size_t keptBytesOf(const std::vector<std::string>& lines);
+
+// Processor time of the calling thread, in milliseconds.
+double threadMs();
+
+// A scenario file as the validator uses it: every step as a line (numbered as in the file) for its replay,
+// and what the storms learn from it. InputError "file:line: ..." for a file that does not read.
+struct ScenarioSeed {
+    std::string file;
+    std::vector<std::pair<int, std::string>> lines;  // every step, with its line number
+    std::vector<std::string> prefix;                 // the steps that drive the script, without checks
+    std::vector<std::string> requests;               // parent-request texts
+    std::vector<std::string> messages;               // press messages
+    std::vector<std::string> texts;                  // revertive texts
+    std::vector<int32_t> numbers;                    // advance units, tick ids, integers, picks, rows
+};
+ScenarioSeed readScenarioSeed(const std::string& path);
+
+// Simpler forms of one scenario line, simplest first: its text emptied or halved (either half), its
+// number 0, 1 or halved; none for a line with no value or an already simplest one.
+std::vector<std::string> simplerLines(const std::string& line);
 
 // `text` as the rest of a scenario line that reads back as it is (the scenario writer's quoting).
 std::string scenarioRest(const std::string& text);

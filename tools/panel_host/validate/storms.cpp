@@ -1,9 +1,13 @@
 // The storms family: seeded random sequences of every event the host can send to what the script set
 // up, each step checked against the host contract as it is played. A storm stops at the first breach;
 // its steps so far go with the failure, to be shrunk into a scenario.
+#include <algorithm>
 #include <functional>
+#include <iterator>
+#include <memory>
 
 #include "checks.h"
+#include "seeds.h"
 #include "storm.h"
 #include "storm_plan.h"
 
@@ -14,40 +18,98 @@ uint64_t streamOf(uint64_t seed, uint64_t storm) {
     return seed * 0x9E3779B97F4A7C15ull + storm;
 }
 
-CheckResult failureOf(const StormSession& session) {
+CheckResult failureOf(StormSession& session) {
     CheckResult result = CheckResult::fail(session.firstError(), session.firstErrorWhere());
     result.steps = session.played();
     result.events = session.events();
+    result.coverage = session.coverage();
     return result;
 }
 
-CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, const char* nothingToDo) {
-    StormSession session(context, false, context.trailFd);
+// A fresh script, started from the state an author's scenario reaches when there are any. False when the
+// start or the prefix already broke the contract.
+bool begin(StormSession& session, const CheckContext& context, uint64_t stream) {
     if (!session.play("start")) {
-        return failureOf(session);
+        return false;
     }
-    StormGenerator generator(kind, streamOf(context.seed, static_cast<uint64_t>(kind)));
-    while (session.events() <= steps) {
-        std::string line = generator.next(session);
+    if (context.seeds) {
+        for (const std::string& line : context.seeds->prefixFor(stream)) {
+            if (!session.play(line)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+// The rule a breach broke ("answer-not-handed-back"), which tells failures apart.
+std::string ruleOf(const std::string& message) {
+    return message.substr(0, message.find(':'));
+}
+
+// A storm goes on past a breach with a fresh script, until kDistinctFailures breaches of different rules
+// or its steps are played; the first is the result, the others go with it, and repeats are counted.
+CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, const char* nothingToDo) {
+    const uint64_t stream = streamOf(context.seed, static_cast<uint64_t>(kind));
+    auto session = std::make_unique<StormSession>(context, false, context.trailFd);
+    if (!begin(*session, context, stream)) {
+        return failureOf(*session);
+    }
+    StormGenerator generator(kind, stream, context.seeds.get());
+    std::vector<CheckResult> failures;
+    Coverage coverage;
+    int64_t played = 0;
+    int64_t events = 0;
+    while (played < steps) {
+        std::string line = generator.next(*session);
         if (line.empty()) {
-            if (session.events() == 1) {
+            if (played == 0) {
                 return CheckResult::skip(nothingToDo);
             }
             break;
         }
-        if (!session.play(line)) {
-            return failureOf(session);
+        ++played;
+        if (session->play(line)) {
+            continue;
+        }
+        CheckResult failure = failureOf(*session);
+        coverage.merge(failure.coverage);
+        events += session->events();
+        auto same = std::find_if(failures.begin(), failures.end(), [&](const CheckResult& seen) {
+            return ruleOf(seen.message) == ruleOf(failure.message);
+        });
+        if (same != failures.end()) {
+            ++same->repeats;
+        } else {
+            failures.push_back(std::move(failure));
+        }
+        if (static_cast<int>(failures.size()) >= kDistinctFailures) {
+            break;
+        }
+        session = std::make_unique<StormSession>(context, false, context.trailFd);
+        session->restartTrail();
+        if (!begin(*session, context, stream)) {
+            break;
         }
     }
-    if (!session.finish()) {
-        return failureOf(session);
+    if (failures.empty()) {
+        CheckResult result;
+        result.coverage = session->coverage();
+        if (!session->finish()) {
+            return failureOf(*session);
+        }
+        result.events = session->events();
+        // The host's named notes: commands it carried out that will not do what the script meant.
+        for (const std::string& note : session->notes()) {
+            result.warning += (result.warning.empty() ? "note " : "; note ") + note;
+        }
+        return result;
     }
-    CheckResult result;
-    result.events = session.events();
-    // The host's named notes: commands it carried out that will not do what the script meant.
-    for (const std::string& note : session.notes()) {
-        result.warning += (result.warning.empty() ? "note " : "; note ") + note;
-    }
+    CheckResult result = std::move(failures.front());
+    result.more.assign(std::make_move_iterator(failures.begin() + 1),
+                       std::make_move_iterator(failures.end()));
+    result.coverage = std::move(coverage);
+    result.events = events;
     return result;
 }
 
@@ -92,10 +154,11 @@ CheckResult checkDeterminism(const CheckContext& context) {
     const int64_t steps = stormSteps(context.level) / 20;
     std::vector<std::string> lines;
     std::string first;
+    Coverage coverage;
     {
         StormSession session(context, true, context.trailFd);
         session.play("start");
-        StormGenerator generator(StormKind::Mixed, streamOf(context.seed, 99));
+        StormGenerator generator(StormKind::Mixed, streamOf(context.seed, 99), context.seeds.get());
         while (!session.broken() && session.events() <= steps) {
             session.play(generator.next(session));
         }
@@ -105,8 +168,11 @@ CheckResult checkDeterminism(const CheckContext& context) {
         }
         lines = session.played();
         first = session.transcriptText();
+        coverage = session.coverage();
     }
-    StormSession again(context, true);
+    // The second run restarts the trail, so its steps keep the child's clock going as the first's did.
+    StormSession again(context, true, context.trailFd);
+    again.restartTrail();
     for (const std::string& line : lines) {
         again.play(line);
     }
@@ -114,6 +180,7 @@ CheckResult checkDeterminism(const CheckContext& context) {
     std::string second = again.transcriptText();
     CheckResult result;
     result.events = static_cast<int64_t>(lines.size()) * 2;
+    result.coverage = coverage;
     if (first == second) {
         return result;
     }
@@ -126,8 +193,8 @@ CheckResult checkDeterminism(const CheckContext& context) {
     std::string message =
         "the same steps gave different transcripts from transcript line " + std::to_string(line);
     if (context.level >= 8) {
-        result = CheckResult::fail(message);
-        result.events = static_cast<int64_t>(lines.size()) * 2;
+        result.outcome = Outcome::Fail;
+        result.message = message;
         return result;
     }
     result.warning = message + " (a failure from level 8; a panel that shows the wall clock differs)";

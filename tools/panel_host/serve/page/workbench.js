@@ -13,7 +13,10 @@
 // (from 1), cells data-cell="row.cell" (cells from 0, as the scenario language counts them); what the
 // script set with TP data-param inside [data-params="<control>"]; transcript lines data-kind; on body
 // data-busy="false" once every action posted and its outcome are drawn, data-connected, data-build; the
-// comparison after a rebuild is #compare with data-compare="none|same|different".
+// comparison after a rebuild is #compare with data-compare="none|same|different|stopped"; a build that
+// did not load or whose process was lost is #failure with data-build-problem or data-build-failure.
+// Every text the script or a device wrote is shown through shown(): control characters and direction
+// overrides appear escaped, so a line can never reorder or hide what is drawn around it.
 
 let pending = 0;  // actions posted and not answered
 let wanted = 0;   // the drawing that shows the last answered action
@@ -25,6 +28,12 @@ let devicesShape = '';
 let names = [];   // every name the site's databases know, for the pickers
 
 const $ = (id) => document.getElementById(id);
+
+// Control characters, direction marks, overrides and isolates, as \u escapes.
+const kHidden = /[\u0000-\u001f\u007f-\u009f\u061c\u200b-\u200f\u2028-\u202e\u2060-\u2069\ufeff]/g;
+function shown(text) {
+  return String(text).replace(kHidden, (c) => '\\u' + c.charCodeAt(0).toString(16).toUpperCase().padStart(4, '0'));
+}
 
 function el(tag, attributes, ...children) {
   const element = document.createElement(tag);
@@ -41,17 +50,31 @@ function setText(element, text) {
 
 function updateBusy() {
   document.body.dataset.busy = String(pending > 0 || drawn < wanted);
+  setText($('pending'), pending > 1 ? pending + ' clicks waiting' : pending === 1 ? '1 click waiting' : '');
 }
 
 function showProblem(text) {
-  $('problem').textContent = text;
+  $('problem').textContent = shown(text).replace(/\\u000A/g, '\n');
   $('problem').hidden = text === '';
+  fitTranscript();
 }
 
 function showNotice(text) {
   $('notice').textContent = text;
   $('notice').hidden = text === '';
+  fitTranscript();
 }
+
+// The transcript ends at the window's bottom whatever the banners above it take, so its newest line
+// stays in view.
+function fitTranscript() {
+  const list = $('transcript');
+  const atBottom = list.scrollTop + list.clientHeight >= list.scrollHeight - 4;
+  const top = list.getBoundingClientRect().top + window.scrollY;
+  list.style.maxHeight = Math.max(240, window.innerHeight - top - 24) + 'px';
+  if (atBottom) list.scrollTop = list.scrollHeight;
+}
+window.addEventListener('resize', fitTranscript);
 
 async function send(path, body) {
   try {
@@ -118,7 +141,7 @@ function buildList(control, stored) {
   control.rows.forEach((cells, index) => {
     const row = index + 1;
     const line = el('tr', {'data-row': row}, el('td', {}, String(row)),
-      ...cells.map((text, cell) => el('td', {'data-cell': row + '.' + cell}, text)),
+      ...cells.map((text, cell) => el('td', {'data-cell': row + '.' + cell}, shown(text))),
       ...(stored ? [el('td', {class: 'stored', 'data-stored': row})] : []));
     line.addEventListener('click', () => {
       if (enabledNow(box)) act({action: 'select', control: control.id, row});
@@ -132,19 +155,33 @@ function buildList(control, stored) {
 function buildPicker(control) {
   const box = el('label', {'data-control': control.id, 'data-enabled': control.enabled}, control.id + ' ');
   const input = el('input', {type: 'number', 'aria-label': control.id});
+  // A number typed counts when Enter is pressed, the field is left (as by clicking a button, whose press
+  // then follows the pick) or typing pauses; a number the panel already shows is not picked again.
+  const commit = () => {
+    if (input.value === '' || input.value === input.dataset.sent || !enabledNow(box)) return;
+    input.dataset.sent = input.value;
+    act({action: 'pick', control: control.id, number: input.value});
+  };
+  let typing = null;
   input.addEventListener('keydown', (event) => {
-    if (event.key === 'Enter' && enabledNow(box)) act({action: 'pick', control: control.id, number: input.value});
+    if (event.key === 'Enter') commit();
+  });
+  input.addEventListener('change', commit);
+  // A number typed and left alone for a moment counts too, so the buttons it enables are ready.
+  input.addEventListener('input', () => {
+    clearTimeout(typing);
+    typing = setTimeout(commit, 600);
   });
   box.append(input);
   if (names.length) {
     // The names the site knows, beside the number: choosing one picks its number.
     const choice = el('select', {'data-names': control.id, 'aria-label': control.id + ' by name'},
       el('option', {value: ''}, '(by name)'),
-      ...names.map((entry) => el('option', {value: entry.index}, entry.index + ': ' + entry.name)));
+      ...names.map((entry) => el('option', {value: entry.index}, entry.index + ': ' + shown(entry.name))));
     choice.addEventListener('change', () => {
       if (choice.value !== '' && enabledNow(box)) {
         input.value = choice.value;
-        act({action: 'pick', control: control.id, number: choice.value});
+        commit();
       }
       choice.value = '';
     });
@@ -184,7 +221,7 @@ function drawParams(panelId, control) {
   if (box.dataset.drawn === text) return;
   box.dataset.drawn = text;
   box.replaceChildren(...(control.params || []).map((p) =>
-    el('span', {'data-param': p.name}, p.name + '=' + p.value)));
+    el('span', {'data-param': p.name}, shown(p.name + '=' + p.value))));
 }
 
 function drawControl(panelId, control, stored) {
@@ -196,7 +233,10 @@ function drawControl(panelId, control, stored) {
   } else if (control.kind === 'picker') {
     const input = box.querySelector('input');
     input.disabled = !control.enabled;
-    if (document.activeElement !== input) input.value = control.picked >= 0 ? String(control.picked) : '';
+    if (document.activeElement !== input) {
+      input.value = control.picked >= 0 ? String(control.picked) : '';
+      input.dataset.sent = input.value;
+    }
   } else {
     control.rows.forEach((cells, index) => {
       const row = index + 1;
@@ -205,11 +245,11 @@ function drawControl(panelId, control, stored) {
       line.setAttribute('aria-selected', String(control.selected === row));
       // A row the script marks as edited ("*") is marked as a whole.
       line.classList.toggle('changed', cells.includes('*'));
-      cells.forEach((text, cell) => setText(line.children[cell + 1], text));
+      cells.forEach((text, cell) => setText(line.children[cell + 1], shown(text)));
       const storedCell = line.querySelector('[data-stored]');
       if (storedCell) {
         const slot = stored && stored[row];
-        setText(storedCell, slot ? slot.text + ' (slot ' + slot.slot + ')' : '');
+        setText(storedCell, slot ? shown(slot.text) + ' (slot ' + slot.slot + ')' : '');
       }
     });
   }
@@ -271,7 +311,7 @@ function buildDevices(devices) {
 
   const databases = devices.databases.map((database) => el('div', {},
     el('h3', {}, 'Names of device ' + database.device + ', database ' + database.database),
-    el('ul', {}, ...database.names.map((entry) => el('li', {}, entry.index + ': ' + entry.name)))));
+    el('ul', {}, ...database.names.map((entry) => el('li', {}, entry.index + ': ' + shown(entry.name))))));
   $('databases').replaceChildren(...databases);
 }
 
@@ -306,52 +346,110 @@ function drawDevices(devices) {
 
 // ---- Build, comparison, clock, request, run ---------------------------------------------------------
 
-function drawCompare(state) {
-  document.body.dataset.build = String(state.build);
-  setText($('build'), state.watching ? 'build ' + state.build +
-    (state.buildProblem ? ' (the newest file did not load)' : '') : '');
-  $('build').classList.toggle('problem', state.buildProblem !== '');
-  const box = $('compare');
-  const compare = state.compare;
-  const shown = JSON.stringify([compare, state.buildProblem]);
-  if (box.dataset.drawn === shown) return;
-  box.dataset.drawn = shown;
+// One side of a differing step, its lines that differ from the other side's marked.
+function sideLines(lines, other, attribute) {
+  return el('pre', {[attribute]: ''}, ...lines.map((line, at) =>
+    el('span', {class: line === other[at] ? 'line' : 'line differs', 'data-differs': String(line !== other[at])},
+      shown(line) + '\n')));
+}
+
+function drawFailure(state) {
+  const box = $('failure');
+  const shownNow = JSON.stringify([state.buildProblem, state.failure, state.goodBuild, state.runningBuild]);
+  if (box.dataset.drawn === shownNow) return;
+  box.dataset.drawn = shownNow;
   const parts = [];
   if (state.buildProblem) {
-    parts.push(el('p', {'data-build-problem': ''}, 'The rebuilt library did not load, so the session stays on build ' +
-      state.build + ': ' + state.buildProblem));
+    parts.push(el('p', {'data-build-problem': ''}, 'Not loaded: ' + shown(state.buildProblem) +
+      '. The session stays on build ' + state.runningBuild + '.'));
   }
+  if (state.failure) {
+    const again = state.goodBuild === state.runningBuild ? 'Start build ' + state.goodBuild + ' again'
+      : 'Take back build ' + state.goodBuild;
+    const button = el('button', {type: 'button', id: 'take-back'}, again + ' with the session');
+    button.addEventListener('click', () => post('/takeback', {}));
+    parts.push(el('p', {'data-build-failure': ''}, shown(state.failure) + ' ', button));
+  }
+  box.replaceChildren(...parts);
+  box.hidden = parts.length === 0;
+  fitTranscript();
+}
+
+// The session an earlier run of panel_host left, offered until the operator takes it up or works on.
+let earlierOffered = false;
+function drawEarlier(state) {
+  if (earlierOffered || !state.earlierSession) return;
+  earlierOffered = true;
+  const button = el('button', {type: 'button', id: 'resume'}, 'Take it up');
+  button.addEventListener('click', () => {
+    post('/resume', {});
+    showNotice('');
+  });
+  $('notice').append(' An earlier run left a session (' + shown(state.earlierSession) + '). ', button);
+  $('notice').hidden = false;
+  fitTranscript();
+}
+
+function drawCompare(state) {
+  document.body.dataset.build = String(state.build);
+  setText($('build'), state.watching ? 'build ' + state.runningBuild +
+    (state.runningBuild !== state.build ? ' (taken back; newest ' + state.build + ')' : '') +
+    (state.buildProblem ? ' (the newest file did not load)' : '') : '');
+  $('build').classList.toggle('problem', state.buildProblem !== '' || state.failure !== '');
+  drawFailure(state);
+  const box = $('compare');
+  const compare = state.compare;
+  const shownNow = JSON.stringify(compare);
+  if (box.dataset.drawn === shownNow) return;
+  box.dataset.drawn = shownNow;
+  const parts = [];
   if (compare && compare.same === true) {
     box.dataset.compare = 'same';
-    parts.push(el('p', {}, `Build ${state.build} is the same through ${compare.steps} steps.`));
+    parts.push(el('p', {}, `Build ${state.build} is the same through all ${compare.steps} steps.`));
   } else if (compare && compare.same === false) {
-    box.dataset.compare = 'different';
-    parts.push(el('p', {}, `Build ${state.build} is the same through ${compare.steps} steps, then differs at `,
-      el('code', {'data-compare-step': ''}, compare.step)),
-    el('div', {class: 'side'},
-      el('div', {}, el('h3', {}, 'before'), el('pre', {'data-compare-old': ''}, compare.oldLines.join('\n'))),
-      el('div', {}, el('h3', {}, 'after'), el('pre', {'data-compare-new': ''}, compare.newLines.join('\n')))));
+    box.dataset.compare = compare.stopped ? 'stopped' : 'different';
+    const summary = `Build ${state.build} replayed ${compare.replayed} of ${compare.of} steps` +
+      (compare.stopped ? '; the replay stopped: ' + shown(compare.stopped) : '') +
+      (compare.differing ? `; ${compare.differing} differ from the build before` : '; none differ so far') + '.';
+    parts.push(el('p', {'data-compare-summary': ''}, summary));
+    compare.differences.forEach((difference, index) => {
+      const first = index === 0;
+      parts.push(el('div', {class: 'difference'},
+        el('p', {}, `Step ${difference.index}: `, el('code', first ? {'data-compare-step': ''} : {}, shown(difference.step))),
+        el('div', {class: 'side'},
+          el('div', {}, el('h3', {}, 'before'), sideLines(difference.oldLines, difference.newLines,
+            first ? 'data-compare-old' : 'data-old')),
+          el('div', {}, el('h3', {}, 'after'), sideLines(difference.newLines, difference.oldLines,
+            first ? 'data-compare-new' : 'data-new')))));
+    });
+    if (compare.differing > compare.differences.length) {
+      parts.push(el('p', {}, `and ${compare.differing - compare.differences.length} more steps differ`));
+    }
   } else {
     box.dataset.compare = 'none';
   }
   box.replaceChildren(...parts);
   box.hidden = parts.length === 0;
+  fitTranscript();
 }
 
 function draw(state) {
+  drawCompare(state);
+  drawEarlier(state);
+  if (!state.panels) return;  // a build whose process was lost before it drew anything
   names = state.devices.databases.flatMap((database) => database.names);
   drawPanels(state.panels, state.devices);
   drawDevices(state.devices);
-  drawCompare(state);
   setText($('clock-now'), String(state.clock.now));
   $('timers').replaceChildren(...state.clock.timers.map((timer) =>
     el('li', {'data-timer': timer.id}, 'timer ' + timer.id + ': next tick at ' + timer.due)));
   $('advance-next').disabled = state.clock.timers.length === 0;
   $('stop').disabled = !state.running;
   const request = state.request;
-  setText($('request-answer'), !request.answered ? '' : request.answer === null ? '(no answer)' : request.answer);
-  const stopped = state.started && !state.running;
-  setText($('run-state'), (state.running ? 'script running' : stopped ? 'the script has stopped' : 'not started') +
+  setText($('request-answer'), !request.answered ? '' : request.answer === null ? '(no answer)' : shown(request.answer));
+  const stopped = state.failure !== '' || (state.started && !state.running);
+  setText($('run-state'), (state.failure ? 'the build\'s process is gone' : state.running ? 'script running'
+    : stopped ? 'the script has stopped' : 'not started') +
     ' · ' + state.failures + ' failed expectations, ' + state.errors + ' contract errors');
   $('run-state').classList.toggle('stopped', stopped);
   $('run-state').classList.toggle('bad', state.failures + state.errors > 0);
@@ -369,7 +467,7 @@ function drawLines() {
   const list = $('transcript');
   const atBottom = list.scrollTop + list.clientHeight >= list.scrollHeight - 4;
   const batch = document.createDocumentFragment();
-  for (const line of linesToDraw.slice(-kMaxLines)) batch.append(el('li', {'data-kind': line.kind}, line.text));
+  for (const line of linesToDraw.slice(-kMaxLines)) batch.append(el('li', {'data-kind': line.kind}, shown(line.text)));
   linesDropped += Math.max(0, linesToDraw.length - kMaxLines);
   linesToDraw = [];
   list.append(batch);

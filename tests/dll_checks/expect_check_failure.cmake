@@ -1,0 +1,10 @@
+# Runs the DLL checks on DLL and passes only when they fail with output matching EXPECT.
+execute_process(COMMAND ${CHECK} ${DLL} RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
+if(result EQUAL 0)
+  message(FATAL_ERROR "the DLL checks passed ${DLL}, which they must refuse:\n${output}")
+endif()
+if(NOT output MATCHES "${EXPECT}")
+  message(FATAL_ERROR "the DLL checks refused ${DLL}, but not for its fault (${EXPECT}):\n${output}")
+endif()
+string(REGEX MATCH "FAIL  [^\n]*(${EXPECT})[^\n]*" line "${output}")
+message(STATUS "refused: ${line}")
