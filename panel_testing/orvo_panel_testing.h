@@ -60,7 +60,8 @@ public:
         return *script;
     }
     // Creates the script as the host does, through the module's entry point (pass
-    // load_orvo_client_script). Returns false, with a test failure, when the entry point answers null.
+    // load_orvo_client_script). Returns false, with a test failure, when the entry point answers null or
+    // lets an exception out, as the host's rules no-script and export-threw say.
     bool createThroughExport(orvo_load_script_function entryPoint, const char* basePath = "",
                              TestCallSite where = TestCallSite());
     // The host destroys the script (it may still send commands, AS last, which it must have sent by the

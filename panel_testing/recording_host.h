@@ -98,6 +98,8 @@ public:
     void returned(int32_t kind, const void* result) { checker_.returned(kind, result); }
     // To be called when the script has been destroyed: it must have sent AS.
     void scriptDestroyed() { checker_.scriptDestroyed(); }
+    // A breach the caller saw itself, reported as the checker's are (an export that threw or answered null).
+    void breach(Fault fault, const std::string& words) { report(fault, words); }
     // Answers given and not yet handed back.
     size_t outstanding() const { return checker_.outstanding(); }
     // Hand-backs of pointers this host never gave out, or gave out and already got back.

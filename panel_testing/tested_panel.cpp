@@ -17,9 +17,17 @@ bool TestedPanel::createThroughExport(orvo_load_script_function entryPoint, cons
                                       TestCallSite where) {
     host.setCallSite(where);
     host.beginCall("the export");
-    panel.reset(entryPoint(host.door(), basePath));
+    try {
+        panel.reset(entryPoint(host.door(), basePath));
+    } catch (...) {
+        host.endOfCall();
+        host.breach(Fault::ExportThrew, "load_orvo_client_script threw an exception into the host");
+        return false;
+    }
     host.endOfCall();
-    EXPECT_NE(panel, nullptr) << "load_orvo_client_script answered null";
+    if (panel == nullptr) {
+        host.breach(Fault::NoScript, "load_orvo_client_script answered null");
+    }
     return panel != nullptr;
 }
 

@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
 # The mutation check of our own suite: each kept mutant (tests/mutants/*.patch, one small realistic fault
-# of the library each) is applied to a scratch copy of the tree, the suites that exercise that part of
-# the library are built and run against it, and the mutant must make one of them fail. Prints a table of
+# of the library or of the tools that judge panels) is applied to a scratch copy of the tree, the suites
+# that exercise that part are built and run against it, and the mutant must make one of them fail. Prints a table of
 # killed and surviving mutants; exits 1 when one survives (or no longer applies or builds), 2 when the
 # suite fails without any mutant.
 #
 # Usage: scripts/mutate.sh [pattern]   only the mutants whose file name contains `pattern`
 #
-# The scratch copy (build/mutate/src) and its build (build/mutate/build) are made once and kept: each
-# run brings over only the files that changed, and a mutant rebuilds only what its file reaches. The
-# build is -O0 with AddressSanitizer and UndefinedBehaviorSanitizer, as the hardening step runs the
-# suite, so a write one past a buffer counts as a failure. A mutant's run stops at the first suite that
-# fails; a suite that runs longer than MUTATE_TIMEOUT seconds (default 30) is stopped and counts as
-# failed (a mutant that makes the library loop forever is killed that way).
+# The scratch copy (build/mutate/src) and its two builds are made once and kept: each run brings over
+# only the files that changed, and a mutant rebuilds only the targets of its suites, and of those only
+# what its file reaches. The library's suites run in build/mutate/build, -O0 with AddressSanitizer and
+# UndefinedBehaviorSanitizer, as the hardening step runs the suite, so a write one past a buffer counts
+# as a failure. The tools' suites (the emulator, the kit, the runs of panel_host on faulty panels) run
+# in build/mutate/plain, -O0 without sanitizers: their faults are wrong verdicts, not wild writes, and
+# the faulty panels' checks read the plain process. A mutant's run stops at the first suite that fails;
+# a suite (or one test of a run) that lasts longer than MUTATE_TIMEOUT seconds (default 30) is stopped
+# and counts as failed (a mutant that makes the code loop forever is killed that way).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
@@ -20,6 +23,7 @@ pattern="${1:-}"
 scratch="$root/build/mutate"
 src="$scratch/src"
 build="$scratch/build"
+plain="$scratch/plain"
 limit="${MUTATE_TIMEOUT:-30}"
 jobs="$(nproc)"
 log="$scratch/logs"
@@ -37,20 +41,29 @@ git ls-files -z --cached --others --exclude-standard | while IFS= read -r -d '' 
   fi
 done
 
-flags="-O0 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=all"
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  launcher=()
-  if command -v ccache >/dev/null; then
-    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
-  fi
-  # Warnings stay warnings here: a mutant is judged by the tests, not by the compiler's opinion of it.
-  cmake -S "$src" -B "$build" -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="$flags" -DORVO_WERROR=OFF \
-    "${launcher[@]}" >"$log/configure.log"
+launcher=()
+if command -v ccache >/dev/null; then
+  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
+# configure <dir> <flags>: warnings stay warnings here, as a mutant is judged by the tests, not by the
+# compiler's opinion of it.
+configure() {
+  if [ ! -f "$1/CMakeCache.txt" ]; then
+    cmake -S "$src" -B "$1" -DCMAKE_BUILD_TYPE= -DCMAKE_CXX_FLAGS="$2" -DORVO_WERROR=OFF \
+      "${launcher[@]}" >"$log/configure-$(basename "$1").log"
+  fi
+}
+configure "$build" "-O0 -fno-omit-frame-pointer -fsanitize=address,undefined -fno-sanitize-recover=all"
+configure "$plain" "-O0"
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
-# --- The suites that exercise the library, and what each needs built.
+# --- The suites, and what each needs built (in the sanitized build unless it is named in `inPlain`).
+# The faulty panels of the mistakes table, as many as it has today, and the cut-short test panel where the
+# platform has one.
+faulty="$(cmake --build "$plain" --target help |
+  sed -n 's/^\(\.\.\. \)\{0,1\}\(faulty_[a-z_]*\|panel_host_truncated_panel\)\([: ].*\)\{0,1\}$/\2/p' |
+  sort -u | tr '\n' ' ')"
 declare -A targets=(
   [string]=string_tests
   [helper]=script_helper_tests
@@ -59,7 +72,15 @@ declare -A targets=(
   [module]="corvane_module_tests Corvane"
   [scenarios]="panel_host Corvane"
   [sweep]=allocation_failure_sweep
+  [tools]=panel_host_tests
+  [kit]=panel_kit_tests
+  [runs]="panel_host Corvane panel_host_test_panel panel_host_overflowing_panel panel_host_throwing_destructor
+          mistake_story $faulty"
 )
+declare -A inPlain=([tools]=1 [kit]=1 [runs]=1)
+# The runs of panel_host that judge panels: the hostile libraries, the scenarios, and the authors' mistakes
+# in the kit and a scenario run (their validations exercise the validator's code more than the rules').
+runs='^(panel_host\.run\.|panel_host\.rules_table$|scenario\.|mistake\.)'
 
 # run_suite <suite> <log>: runs one suite against the current build; non-zero when it fails.
 run_suite() {
@@ -74,6 +95,10 @@ run_suite() {
     scenarios) ctest --test-dir "$build" -R '^scenario\.' --stop-on-failure --timeout "$limit" \
                  --output-on-failure ;;
     sweep) timeout "$limit" "$build/tests/hardening/allocation_failure_sweep" ;;
+    tools) timeout "$limit" "$plain/tests/tools/panel_host_tests" "${gtest[@]}" ;;
+    kit) timeout "$limit" "$plain/tests/panel_kit/panel_kit_tests" "${gtest[@]}" ;;
+    runs) ctest --test-dir "$plain" -R "$runs" -j "$jobs" --stop-on-failure --timeout "$limit" \
+            --output-on-failure ;;
   esac >>"$out" 2>&1
 }
 
@@ -83,20 +108,25 @@ suites_for() {
     string/*) echo string helper hostile corvane scenarios sweep ;;
     script_helper/*) echo helper corvane hostile scenarios sweep ;;
     panels/*) echo corvane hostile scenarios module sweep ;;
+    host_contract/*) echo tools kit runs ;;
+    panel_testing/*) echo kit runs ;;
+    tools/panel_host/*) echo tools runs ;;
     *) echo helper corvane hostile scenarios module sweep ;;
   esac
 }
 
 build_for() {
+  local dir=$build
+  [ -z "${inPlain[$1]:-}" ] || dir=$plain
   # shellcheck disable=SC2086 # the target list is meant to split
-  cmake --build "$build" -j "$jobs" --target ${targets[$1]} >>"$2" 2>&1
+  cmake --build "$dir" -j "$jobs" --target ${targets[$1]} >>"$2" 2>&1
 }
 
 # --- Without a mutant every suite must pass, or a failure would say nothing about the mutant.
 started=$SECONDS
 echo "mutate: building the scratch copy and running every suite without a mutant"
 : >"$log/baseline.log"
-for suite in string helper corvane hostile module scenarios sweep; do
+for suite in string helper corvane hostile module scenarios sweep tools kit runs; do
   if ! build_for "$suite" "$log/baseline.log" || ! run_suite "$suite" "$log/baseline.log"; then
     echo "mutate: the $suite suite fails without any mutant; see $log/baseline.log" >&2
     exit 2

@@ -10,12 +10,15 @@
 #include <unistd.h>
 #endif
 
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "debug_output.h"
 #include "orvo_panel_testing.h"
 #include "orvo_script_helper.h"
 
@@ -82,6 +85,39 @@ private:
     std::unique_ptr<RevertiveEvent> kept_;
 };
 
+// A panel on the bare contract, without the helper: it answers a parent request with a block of its own
+// and sends a command when the host hands that block back; on a tick it sends a command between two debug
+// lines.
+class BarePanel : public orvo_client_callback {
+public:
+    explicit BarePanel(orvo_host* host) : host_(host) {}
+    ~BarePanel() override { send("AS"); }
+    char* notify(void* data, int32_t kind) override {
+        if (kind == orvo_event_parent) {
+            char* answer = new char[4];
+            std::memcpy(answer, "yes", 4);
+            return answer;
+        }
+        if (kind == orvo_event_release) {
+            delete[] static_cast<char*>(data);
+            send("CE '1' 'Back'");
+        } else if (kind == orvo_event_timer) {
+            orvo_debug_output("before\n");
+            send("CE '1' 'Tick'");
+            orvo_debug_output("after\n");
+        }
+        return nullptr;
+    }
+
+private:
+    void send(const char* command) { host_->request(const_cast<char*>(command), orvo_request_command); }
+    orvo_host* host_;
+};
+
+orvo_client_callback* loadBarePanel(orvo_host* host, const char*) {
+    return new BarePanel(host);
+}
+
 // Sends a command built by hand, in lower case, on an integer event.
 class HandBuiltPanel : public EchoPanel {
 public:
@@ -124,6 +160,35 @@ TEST(PanelKit, EveryEventKindReachesItsHandlerAsTheHostCarriesIt) {
                                    "debug timer 1", "debug integer -5", "debug record"}));
     panel.close();
     EXPECT_EQ(panel.sent(), Lines{"AS"});
+}
+
+// As the host does: the script's answer to a parent request is handed back to it, and a debug line lands
+// between the commands around it.
+TEST(PanelKit, AnswersGoBackToTheScriptAndDebugLinesLandInOrder) {
+    TestedPanel panel;
+    ASSERT_TRUE(panel.createThroughExport(loadBarePanel, ""));
+    EXPECT_EQ(panel.parentRequest("return=all"), "yes");
+    panel.tick(1);
+    EXPECT_EQ(panel.sent(), (Lines{"CE '1' 'Back'", "debug before", "CE '1' 'Tick'", "debug after"}));
+}
+
+// The host's answers as a test sets them: a sequence in turn, its last answer again and again, else the
+// longest prefix that fits.
+TEST(PanelKit, TheRecordingHostAnswersAsTheTestSetThem) {
+    RecordingHost host;
+    host.answerPrefix("SD", "short");
+    host.answerPrefix("SD 'Ro", "long");
+    host.answerSequence("RN 3 1 1", {"first", "last"});
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"SD 'Router'", "long"}, {"SD 'Mixer'", "short"}, {"RN 3 1 1", "first"},
+        {"RN 3 1 1", "last"},    {"RN 3 1 1", "last"},    {"RN 3 1 2", std::nullopt},
+    };
+    for (const auto& [command, expected] : cases) {
+        auto* answer = reinterpret_cast<char*>(host.request(const_cast<char*>(command), 0));
+        EXPECT_EQ(answer != nullptr ? std::optional<std::string>(answer) : std::nullopt, expected) << command;
+        host.request(answer, 5);
+    }
+    host.endOfCall();
 }
 
 TEST(PanelKit, AFailedCreationAnswersNullAndSaysWhy) {

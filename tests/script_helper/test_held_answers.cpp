@@ -63,4 +63,17 @@ TEST(HeldAnswers, AtEverySizeEachAnswerComesBackOnceInAnyOrderAndNothingElseIsTa
     }
 }
 
+// A script that answers one request at a time and has each answer back before the next holds one answer
+// at most, so the ledger's table is made once and kept, however many rounds there are.
+TEST(HeldAnswers, OneAnswerAtATimeMakesTheTableOnce) {
+    orvo_held_answers held;
+    const orvo_test::AllocationCount count;
+    for (int round = 0; round < 10000; ++round) {
+        char* block = new char[8];
+        held.hold(block);
+        ASSERT_TRUE(held.release(block)) << "round " << round;
+    }
+    EXPECT_EQ(count.made(), 10000 + 1);  // each answer, and the table once
+}
+
 }  // namespace

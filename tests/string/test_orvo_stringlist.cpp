@@ -196,6 +196,7 @@ TEST(OrvoStringListCopies, CopiesAreIndependentAndMovesEmptyTheSource) {
     orvo_stringlist moveAssigned;
     moveAssigned = std::move(moved);
     EXPECT_EQ(moveAssigned.count(), 4);
+    EXPECT_EQ(moved.count(), 0);  // NOLINT(bugprone-use-after-move): so is a list moved by assignment
 }
 
 TEST(OrvoStringListOutOfMemory, AFailedChangeLeavesTheListAsItWas) {

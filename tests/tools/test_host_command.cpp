@@ -67,6 +67,7 @@ TEST(CommandText, MalformedCommandsAreNamedFaults) {
         {"IR 7 181 196 ADD", "IR takes {device} {first} {last} and an optional 'ADD'"},
         {"IP 7 181 x", "IP: field \"x\" is not a number"},
         {"IP 7  181 196", "IP takes {device} {first} {last}"},
+        {"IP 7 1 3 ", "IP takes {device} {first} {last}"},
         {"IU", "IU takes {device}"},
         {"RN 3 1", "RN takes {device} {database} {index}"},
         {"ET", "ET takes {id} and an optional {interval}"},
@@ -74,6 +75,7 @@ TEST(CommandText, MalformedCommandsAreNamedFaults) {
         {"IW 7 12 183 1", "IW takes {device} '{text}' {slot} {flag}"},
         {"IW x '12' 183 1", "IW: device \"x\" is not a number"},
         {"IW 7 '12' 183 2", "IW: the flag must be 0 or 1"},
+        {"IW 7 '12' 183 -1", "IW: the flag must be 0 or 1"},
         {"IW 7 '12' 183", "IW takes {device} '{text}' {slot} {flag}"},
     };
     for (const Case& c : cases) {

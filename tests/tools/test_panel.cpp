@@ -3,11 +3,13 @@
 //
 // Controls (pressed with a message "value=<command>" where a command is wanted):
 //   Send     sends the command and hands its answer back, as a well-behaved script does
-//   Keep     sends the command and never hands the answer back
+//   Keep     sends the command and keeps the answer, until Return hands it back
+//   Return   hands back the answer Keep kept
 //   Twice    sends the command and hands its answer back twice
 //   Foreign  hands back a text the host never gave out
 //   Poll     sends the command, then writes the debug line "TestPanel: after the command"
 //   Mute     makes the destructor leave out the closing AS
+//   OnTick   from now on sends the command on every tick
 // and the hostile ones, each breaking the contract in one way:
 //   Crash    crashes: value=segv writes to an address no process maps, value=abort aborts, value=stack
 //            recurses once a character of a text that never ends, until the stack overflows
@@ -109,6 +111,9 @@ public:
             }
             case orvo_event_timer:
                 debugLine("TestPanel: tick " + std::to_string(orvo_integer_from_data(data)) + "\n");
+                if (!onTick_.empty()) {
+                    send(onTick_);
+                }
                 return rude_ ? rudeText : nullptr;
             case orvo_event_release:
                 delete[] static_cast<char*>(data);
@@ -146,7 +151,9 @@ private:
             if (control == "Poll") {
                 debugLine("TestPanel: after the command\n");
             }
-            if (answer != 0 && control != "Keep") {
+            if (control == "Keep") {
+                kept_ = answer;
+            } else if (answer != 0) {
                 host_->request(reinterpret_cast<void*>(answer), orvo_request_release);
                 if (control == "Twice") {
                     host_->request(reinterpret_cast<void*>(answer), orvo_request_release);
@@ -155,8 +162,12 @@ private:
         } else if (control == "Foreign") {
             static char foreign[] = "not the host's";
             host_->request(foreign, orvo_request_release);
+        } else if (control == "Return") {
+            host_->request(reinterpret_cast<void*>(kept_), orvo_request_release);
         } else if (control == "Mute") {
             mute_ = true;
+        } else if (control == "OnTick") {
+            onTick_ = value;
         } else if (control == "Crash") {
             if (value == "abort") {
                 std::abort();
@@ -187,6 +198,8 @@ private:
     orvo_host* host_;
     bool mute_ = false;
     bool rude_ = false;
+    intptr_t kept_ = 0;
+    std::string onTick_;
 };
 
 }  // namespace

@@ -17,6 +17,8 @@ TEST(ScenarioWriter, EveryStepReadsBackAsWritten) {
         "press Select",
         "press Dest index=12",
         "press Note \" padded \"",
+        "press Note \"trailing \"",
+        "press Note \" leading\"",
         "press Quote \"\"quoted\"\"",
         "select 3",
         "select none",

@@ -25,6 +25,19 @@
 //   FAULT_MALFORMED_COMMAND   sends a command built by hand without its quotes on Go
 //   FAULT_AFTER_DESTRUCTION   a static object sends a command through the host once the script is gone
 //   FAULT_UNREGISTERED_WRITE  writes a slot it never registered for on Go (a note, not a breach)
+//   FAULT_UNKNOWN_KIND        makes a request of kind 9 on Go
+//   FAULT_NULL_COMMAND        makes a command request without a text on Go
+//   FAULT_RELEASE_TWICE       hands the lookup's answer back twice
+//   FAULT_FOREIGN_RELEASE     hands back a copy of the lookup's answer instead of the answer
+//   FAULT_AFTER_CLOSE         sends a command after AS in its destructor
+//   FAULT_NO_CLOSE            ends without sending AS
+//   FAULT_EMPTY_RANGE         registers slots 5 to 1 on Go
+//   FAULT_POLL_REFUSED        polls 5000 slots on Go
+//   FAULT_ZERO_INTERVAL       starts a timer with interval 0 on Go
+//   FAULT_QUOTE_IN_TEXT       puts a text holding ' ' on a control on Go (a note, not a breach)
+//   FAULT_EXPORT_THROWS       lets an exception out of its export
+//   FAULT_NO_SCRIPT           its export answers null
+//   FAULT_NEVER_RESTS         starts one more timer on every tick, so the ticks double every millisecond
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -81,11 +94,19 @@ public:
 #else
         send("ET 1 100");
 #endif
+#if defined(FAULT_NEVER_RESTS)
+        send("ET 2 1");
+#endif
     }
 
     ~FaultyPanel() override {
         if (host_ != nullptr) {
+#if !defined(FAULT_NO_CLOSE)
             send("AS");
+#endif
+#if defined(FAULT_AFTER_CLOSE)
+            send("CD '1' 'Go'");
+#endif
         }
     }
 
@@ -127,6 +148,9 @@ public:
 #else
             leaked_ = nullptr;
 #endif
+#if defined(FAULT_NEVER_RESTS)
+            send("ET " + std::to_string(++timers_ + 2) + " 1");
+#endif
 #if defined(FAULT_TICK_TEXT)
             return tickText;
 #endif
@@ -147,9 +171,18 @@ private:
         intptr_t answer = send("SD 'Router'");
 #if defined(FAULT_KEEP_ANSWER) || defined(FAULT_TWO_MISTAKES)
         (void)answer;  // the fault: the answer is never handed back
+#elif defined(FAULT_FOREIGN_RELEASE)
+        if (answer != 0) {
+            std::string copy = reinterpret_cast<const char*>(answer);
+            host_->request(copy.data(), orvo_request_release);
+            host_->request(reinterpret_cast<void*>(answer), orvo_request_release);
+        }
 #else
         if (answer != 0) {
             host_->request(reinterpret_cast<void*>(answer), orvo_request_release);
+#if defined(FAULT_RELEASE_TWICE)
+            host_->request(reinterpret_cast<void*>(answer), orvo_request_release);
+#endif
         }
 #endif
     }
@@ -214,6 +247,24 @@ private:
 #if defined(FAULT_UNREGISTERED_WRITE)
             send("IW 3 '12' 183 1");
 #endif
+#if defined(FAULT_UNKNOWN_KIND)
+            host_->request(const_cast<char*>("CE '1' 'Go'"), 9);
+#endif
+#if defined(FAULT_NULL_COMMAND)
+            host_->request(nullptr, orvo_request_command);
+#endif
+#if defined(FAULT_EMPTY_RANGE)
+            send("IR 3 5 1");
+#endif
+#if defined(FAULT_POLL_REFUSED)
+            send("IP 3 1 5000");
+#endif
+#if defined(FAULT_ZERO_INTERVAL)
+            send("ET 2 0");
+#endif
+#if defined(FAULT_QUOTE_IN_TEXT)
+            send("TP 'a' 'b' '1' 'Go'");
+#endif
 #if defined(FAULT_OTHER_THREAD)
             std::thread other([this] { lookUp(); });
             other.join();
@@ -234,6 +285,7 @@ private:
 
     orvo_host* host_;
     int presses_ = 0;
+    int timers_ = 0;
     char* leaked_ = nullptr;
     std::string texts_[64];
     int interval_ = 100;
@@ -247,6 +299,11 @@ private:
 #if !defined(FAULT_NO_ENTRY)
 extern "C" ORVO_PANEL_EXPORT orvo_client_callback* load_orvo_client_script(orvo_host* host,
                                                                            const char* basePath) {
+#if defined(FAULT_EXPORT_THROWS)
+    throw std::runtime_error("no panel today");
+#elif defined(FAULT_NO_SCRIPT)
+    return nullptr;
+#endif
     return new FaultyPanel(host, basePath);
 }
 #else

@@ -18,6 +18,7 @@ TEST(MistakeStory, PressesTicksAndEndsWithinTheContract) {
     ASSERT_NE(entry, nullptr);
 
     TestedPanel panel;
+    panel.host.answer("SD 'Router'", "3 0");
     ASSERT_TRUE(panel.createThroughExport(entry, ""));
     panel.button("1", "A", "pressed");
     panel.button("1", "Go", "pressed");
