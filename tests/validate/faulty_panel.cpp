@@ -18,6 +18,14 @@
 //   FAULT_SALVO_LEAK      answers its own request salvo=N, and for an N outside 1..8 keeps the lookup's
 //                         answer (only storms that know the word salvo reach it)
 //   FAULT_TWO_MISTAKES    keeps Go's answer, and sends a timer interval of 0 on B: two rules in one storm
+//   FAULT_SLOT_LABEL      copies a slot's text into a 256-byte buffer on the stack with no room for the
+//                         end of a text of 256 bytes or more: one byte past it, which only AddressSanitizer
+//                         sees
+//   FAULT_WATCHDOG_TICK   on a tick of timer 42 (the parent's watchdog, which the panel never starts) after
+//                         its own timer has ticked, keeps the lookup's answer (only storms that learn the
+//                         tick from the author's scenario reach it)
+//   CORRECT_SLOW_TICKS    no fault: a timer of interval 1 whose every tick takes 3 ms of wall time, so one
+//                         clock step of a thousand ticks takes seconds while no call takes long
 //   CORRECT_POLLER        no fault: polls its 2 slots on every tick of a timer of interval 1, keeping
 //                         each slot's latest text (the host's queues grow, the script's memory does not)
 // The authors' mistakes, each named by the same rule in the kit, a scenario run and the validator:
@@ -38,9 +46,11 @@
 //   FAULT_EXPORT_THROWS       lets an exception out of its export
 //   FAULT_NO_SCRIPT           its export answers null
 //   FAULT_NEVER_RESTS         starts one more timer on every tick, so the ticks double every millisecond
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 #include <stdexcept>
 #include <string>
@@ -88,7 +98,9 @@ public:
 #if defined(CORRECT_POLLER)
         send("IR 7 1 2");
         send("ET 1 1");
-#elif defined(FAULT_SLOT_SPRINTF)
+#elif defined(CORRECT_SLOW_TICKS)
+        send("ET 1 1");
+#elif defined(FAULT_SLOT_SPRINTF) || defined(FAULT_SLOT_LABEL)
         send("IR 7 1 2");
         send("ET 1 100");
 #else
@@ -132,9 +144,26 @@ public:
             std::sprintf(line, "Tally %d: %s", static_cast<int>(revertive->slotIndex), revertive->slotText);
             orvo_debug_output(line);
 #endif
+#if defined(FAULT_SLOT_LABEL)
+            char label[256];
+            const size_t length = std::min(std::strlen(revertive->slotText), sizeof label);
+            *std::copy_n(revertive->slotText, length, label) = '\0';  // the fault: label[256] for a long text
+            orvo_debug_output(label);
+#endif
         } else if (kind == orvo_event_parent && data != nullptr) {
             parent(static_cast<const char*>(data));
         } else if (kind == orvo_event_timer) {
+#if defined(CORRECT_SLOW_TICKS)
+            const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(3);
+            while (std::chrono::steady_clock::now() < until) {
+            }
+#endif
+#if defined(FAULT_WATCHDOG_TICK)
+            if (orvo_integer_from_data(data) == 42 && ticks_ > 0) {
+                (void)send("SD 'Router'");  // the fault: the watchdog's lookup is never handed back
+            }
+            ticks_ += orvo_integer_from_data(data) == 1 ? 1 : 0;
+#endif
 #if defined(CORRECT_POLLER)
             send("IP 7 1 2");
 #endif
@@ -289,6 +318,9 @@ private:
     char* leaked_ = nullptr;
     std::string texts_[64];
     int interval_ = 100;
+#if defined(FAULT_WATCHDOG_TICK)
+    int ticks_ = 0;
+#endif
 #if defined(FAULT_KEPT_RECORD)
     const orvo_button_record* kept_ = nullptr;
 #endif

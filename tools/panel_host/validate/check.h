@@ -44,6 +44,7 @@ struct CheckResult {
 
 struct Site;
 struct Seeds;
+struct Pace;
 
 // What every check is given.
 struct CheckContext {
@@ -55,6 +56,7 @@ struct CheckContext {
     std::shared_ptr<const Seeds> seeds;  // the author's scenarios (empty without --scenarios)
     bool inProcess = false;
     int trailFd = -1;       // where a storm writes each step before playing it (a child's), or -1
+    Pace* pace = nullptr;   // where a session reports each call it begins (a child's), or null
     double timeLimit = 10;  // seconds for one step of a check (and of a shrink candidate)
     double timeScale = 1;   // every limit and budget is multiplied by it (a slow machine, a sanitizer)
 };

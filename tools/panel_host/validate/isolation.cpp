@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <new>
 #include <sstream>
 #endif
 
@@ -80,9 +82,9 @@ bool canIsolate() {
     return false;
 }
 
-CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool, double, std::vector<std::string>*,
-                        double*) {
-    return body(-1);
+CheckResult runIsolated(const std::function<CheckResult(int, Pace*)>& body, bool, double,
+                        std::vector<std::string>*, double*) {
+    return body(-1, nullptr);
 }
 
 #else
@@ -124,8 +126,32 @@ std::string guardMessage(const std::string& errorText) {
     return report.breach + "; " + guard;
 }
 
-[[noreturn]] void runChild(const std::function<CheckResult(int)>& body, int resultFd, int trailFd,
-                           int errorFd) {
+// What a sanitizer built into the panel reported before it ended the process ("AddressSanitizer:
+// stack-buffer-overflow, WRITE of size 1"): it exits without a signal, so the call guard never speaks.
+std::string sanitizerFinding(const std::string& errorText) {
+    std::vector<std::string> lines = linesOf(errorText);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const std::string& line = lines[i];
+        size_t asan = line.find("ERROR: AddressSanitizer: ");
+        if (asan != std::string::npos) {
+            std::string what = line.substr(asan + 7);
+            what = what.substr(0, what.find(" on "));
+            if (i + 1 < lines.size() &&
+                (lines[i + 1].compare(0, 6, "WRITE ") == 0 || lines[i + 1].compare(0, 5, "READ ") == 0)) {
+                what += ", " + lines[i + 1].substr(0, lines[i + 1].find(" at "));
+            }
+            return "the script's code was stopped by " + what;
+        }
+        size_t ubsan = line.find(": runtime error: ");
+        if (ubsan != std::string::npos) {
+            return "the script's code was stopped by UndefinedBehaviorSanitizer: " + line.substr(ubsan + 17);
+        }
+    }
+    return "";
+}
+
+[[noreturn]] void runChild(const std::function<CheckResult(int, Pace*)>& body, int resultFd, int trailFd,
+                           int errorFd, Pace* pace) {
     int devNull = ::open("/dev/null", O_WRONLY);
     if (devNull >= 0) {
         ::dup2(devNull, STDOUT_FILENO);
@@ -133,7 +159,7 @@ std::string guardMessage(const std::string& errorText) {
     ::dup2(errorFd, STDERR_FILENO);
     std::string json;
     try {
-        json = resultToJson(body(trailFd));
+        json = resultToJson(body(trailFd, pace));
     } catch (const std::exception& error) {
         json = resultToJson(
             CheckResult::fail(std::string("the validator could not run the check: ") + error.what()));
@@ -156,11 +182,14 @@ bool canIsolate() {
     return true;
 }
 
-CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProcess, double timeLimit,
+CheckResult runIsolated(const std::function<CheckResult(int, Pace*)>& body, bool inProcess, double timeLimit,
                         std::vector<std::string>* trail, double* slowestStep) {
     if (inProcess) {
-        return body(-1);
+        return body(-1, nullptr);
     }
+    // Shared with the child, so the parent sees its calls as they begin.
+    void* shared = ::mmap(nullptr, sizeof(Pace), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    Pace* pace = shared == MAP_FAILED ? nullptr : new (shared) Pace();
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) {
         return CheckResult::fail("the validator could not make a pipe for the check");
@@ -171,7 +200,7 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
     pid_t child = ::fork();
     if (child == 0) {
         ::close(pipeFds[0]);
-        runChild(body, pipeFds[1], trailFd, errorFd);
+        runChild(body, pipeFds[1], trailFd, errorFd, pace);
     }
     ::close(pipeFds[1]);
     CheckResult result;
@@ -180,23 +209,41 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
     if (child < 0) {
         result = CheckResult::fail("the validator could not start a child process for the check");
     } else {
-        // The limit is on one call: each step a storm writes to its trail starts the clock again, so a
-        // long storm on a busy machine is not a hang, and a call that never returns is.
-        const auto limit = std::chrono::duration_cast<std::chrono::steady_clock::duration>(
-            std::chrono::duration<double>(timeLimit));
-        auto deadline = std::chrono::steady_clock::now() + limit;
+        // The limit is on one call: each step a storm writes to its trail and each call it begins starts
+        // the clock again, so a long storm on a busy machine is not a hang, and a call that never returns
+        // is. It follows the panel's pace: a panel whose calls take long gets as much longer.
+        auto limitNow = [&]() {
+            double slowest = pace == nullptr ? 0 : static_cast<double>(pace->slowestMicros.load()) / 1e6;
+            return std::max(timeLimit, kPaceFactor * slowest);
+        };
+        auto seconds = [](double value) {
+            return std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                std::chrono::duration<double>(value));
+        };
+        auto lastProgress = std::chrono::steady_clock::now();
+        auto deadline = lastProgress + seconds(timeLimit);
         off_t trailSize = 0;
+        uint64_t calls = 0;
         for (;;) {
             auto now = std::chrono::steady_clock::now();
             struct stat trailStat {};
+            bool progress = false;
             if (::fstat(trailFd, &trailStat) == 0 && trailStat.st_size != trailSize) {
                 trailSize = trailStat.st_size;
+                progress = true;
+            }
+            if (pace != nullptr && pace->calls.load() != calls) {
+                calls = pace->calls.load();
+                progress = true;
+            }
+            if (progress) {
                 if (slowestStep != nullptr) {
-                    double spent = std::chrono::duration<double>(now - (deadline - limit)).count();
+                    double spent = std::chrono::duration<double>(now - lastProgress).count();
                     *slowestStep = std::max(*slowestStep, spent);
                 }
-                deadline = now + limit;
+                lastProgress = now;
             }
+            deadline = lastProgress + seconds(limitNow());
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
             if (left.count() <= 0) {
                 timedOut = true;
@@ -223,11 +270,15 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
         int status = 0;
         while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
         }
-        std::string guard = guardMessage(readAll(errorFd));
+        const std::string errorText = readAll(errorFd);
+        std::string guard = guardMessage(errorText);
+        if (guard.empty()) {
+            guard = sanitizerFinding(errorText);
+        }
         if (timedOut) {
             result.outcome = Outcome::Timeout;
             char limitText[32];
-            std::snprintf(limitText, sizeof limitText, "%g", timeLimit);
+            std::snprintf(limitText, sizeof limitText, "%g", limitNow());
             result.message = std::string("no step finished within ") + limitText + " s";
         } else if (WIFEXITED(status) && WEXITSTATUS(status) == 0 && !json.empty()) {
             try {
@@ -263,6 +314,13 @@ CheckResult runIsolated(const std::function<CheckResult(int)>& body, bool inProc
                 *trail = steps;
             }
         }
+    }
+    if (pace != nullptr) {
+        if (slowestStep != nullptr) {
+            *slowestStep = std::max(*slowestStep, static_cast<double>(pace->slowestMicros.load()) / 1e6);
+        }
+        pace->~Pace();
+        ::munmap(shared, sizeof(Pace));
     }
     ::close(pipeFds[0]);
     ::close(trailFd);

@@ -6,9 +6,17 @@
 
 namespace {
 
-void addUnique(std::vector<std::string>& list, const std::string& text) {
-    if (std::find(list.begin(), list.end(), text) == list.end()) {
-        list.push_back(text);
+template <typename Item>
+void addUnique(std::vector<Item>& list, const Item& item) {
+    if (std::find(list.begin(), list.end(), item) == list.end()) {
+        list.push_back(item);
+    }
+}
+
+template <typename Item>
+void addAll(std::vector<Item>& list, const std::vector<Item>& items) {
+    for (const Item& item : items) {
+        addUnique(list, item);
     }
 }
 
@@ -21,17 +29,13 @@ void learn(Seeds& seeds, const ScenarioSeed& scenario) {
             addUnique(seeds.requestValues, request.substr(split + 1));
         }
     }
-    for (const std::string& message : scenario.messages) {
-        addUnique(seeds.messages, message);
-    }
-    for (const std::string& text : scenario.texts) {
-        addUnique(seeds.texts, text);
-    }
-    for (int32_t number : scenario.numbers) {
-        if (std::find(seeds.numbers.begin(), seeds.numbers.end(), number) == seeds.numbers.end()) {
-            seeds.numbers.push_back(number);
-        }
-    }
+    addAll(seeds.messages, scenario.messages);
+    addAll(seeds.texts, scenario.texts);
+    addAll(seeds.controls, scenario.controls);
+    addAll(seeds.choices, scenario.choices);
+    addAll(seeds.ticks, scenario.ticks);
+    addAll(seeds.advances, scenario.advances);
+    addAll(seeds.numbers, scenario.numbers);
 }
 
 }  // namespace

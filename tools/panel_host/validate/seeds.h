@@ -1,6 +1,7 @@
 // Seeds: what the author's own scenarios give the validator (--scenarios, --from). Each scenario is
-// replayed first, as a check of its own; its parent requests, press messages, revertive texts and
-// numbers join the storm generators' vocabulary; and storms start from the states the scenarios reach
+// replayed first, as a check of its own; its parent requests, press messages, revertive texts, the
+// controls it works and the rows and numbers it chooses on them, the timers it ticks and the advances it
+// makes join the storm generators' vocabulary; and storms start from the states the scenarios reach
 // (the scenario's driving steps played first, or those of --from for every storm). Read once, before
 // any check runs, and shared read-only by every check; it never plays anything itself.
 #pragma once
@@ -21,7 +22,11 @@ struct Seeds {
     std::vector<std::string> requestValues;  // what follows the word
     std::vector<std::string> messages;
     std::vector<std::string> texts;
-    std::vector<int32_t> numbers;
+    std::vector<std::string> controls;                     // worked by the author's operator
+    std::vector<std::pair<std::string, int32_t>> choices;  // (control, row or number) chosen on them
+    std::vector<int32_t> ticks;                            // the timers ticked
+    std::vector<int32_t> advances;                         // the clock units advanced by
+    std::vector<int32_t> numbers;                          // integer events
 
     // The steps a storm plays first: --from's, or else the driving steps of one of the scenarios, chosen
     // by `pick` (a storm's own stream); none without scenarios.

@@ -83,19 +83,55 @@ void StormGenerator::refresh(StormSession& session) {
     }
 }
 
+const StormSession::ControlView& StormGenerator::nextControl() {
+    if (seeds_ != nullptr && !seeds_->controls.empty() && chance(40)) {
+        const std::string& wanted = oneOf(seeds_->controls);
+        for (const StormSession::ControlView& control : controls_) {
+            if (control.id == wanted) {
+                return control;
+            }
+        }
+    }
+    return controls_[index(controls_.size())];
+}
+
+bool StormGenerator::seededChoice(const std::string& control, int32_t& choice) {
+    if (seeds_ == nullptr || seeds_->choices.empty() || !chance(50)) {
+        return false;
+    }
+    std::vector<int32_t> chosen;
+    for (const auto& seen : seeds_->choices) {
+        if (seen.first == control) {
+            chosen.push_back(seen.second);
+        }
+    }
+    if (chosen.empty()) {
+        return false;
+    }
+    choice = chosen[index(chosen.size())];
+    return true;
+}
+
 std::string StormGenerator::operatorStep() {
     if (controls_.empty()) {
         return "";
     }
-    const StormSession::ControlView& control =
-        controls_[static_cast<size_t>(number(0, static_cast<int32_t>(controls_.size()) - 1))];
+    const StormSession::ControlView& control = nextControl();
+    int32_t seeded = 0;
     switch (control.kind) {
         case StormSession::ControlView::List:
+            if (control.rows > 0 && seededChoice(control.id, seeded) && seeded >= 1 &&
+                seeded <= control.rows) {
+                return "select " + control.id + " " + std::to_string(seeded);
+            }
             if (control.rows == 0 || chance(10)) {
                 return "select " + control.id + " none";
             }
             return "select " + control.id + " " + std::to_string(number(1, control.rows));
         case StormSession::ControlView::Picker:
+            if (seededChoice(control.id, seeded)) {
+                return "pick " + control.id + " " + std::to_string(seeded);
+            }
             if (chance(10)) {
                 return "pick " + control.id + " " +
                        std::to_string(
@@ -143,11 +179,12 @@ std::string StormGenerator::clockStep(StormSession& session) {
         }
         return "advance " + std::to_string(std::min<int64_t>(units, std::numeric_limits<int32_t>::max()));
     }
-    if (seeds_ != nullptr && !seeds_->numbers.empty() && chance(20)) {
-        // The author's own advances and timer ids.
-        int32_t seen =
-            seeds_->numbers[static_cast<size_t>(number(0, static_cast<int32_t>(seeds_->numbers.size()) - 1))];
-        return chance(50) ? "advance " + std::to_string(std::max(1, seen)) : "tick " + std::to_string(seen);
+    if (seeds_ != nullptr && (!seeds_->ticks.empty() || !seeds_->advances.empty()) && chance(25)) {
+        // The clock as the author's scenarios play it: ticks of the timers they tick, their advances.
+        if (!seeds_->ticks.empty() && (seeds_->advances.empty() || chance(50))) {
+            return "tick " + std::to_string(seeds_->ticks[index(seeds_->ticks.size())]);
+        }
+        return "advance " + std::to_string(std::max(1, seeds_->advances[index(seeds_->advances.size())]));
     }
     if (chance(50)) {
         return "advance " + std::to_string(number(1, 1000));
@@ -158,6 +195,9 @@ std::string StormGenerator::clockStep(StormSession& session) {
 std::string StormGenerator::parentStep() {
     int pick = number(0, 99);
     if (pick < 8) {
+        if (seeds_ != nullptr && !seeds_->numbers.empty() && chance(30)) {
+            return "integer " + std::to_string(seeds_->numbers[index(seeds_->numbers.size())]);
+        }
         return chance(50) ? "integer " + std::to_string(number(std::numeric_limits<int32_t>::min(),
                                                                std::numeric_limits<int32_t>::max()))
                           : "record";

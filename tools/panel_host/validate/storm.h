@@ -5,8 +5,9 @@
 // a control with a message its kind takes, a list or picker choice, a revertive with a random text on a
 // registered slot, a clock advance to the next tick or a tick, a parent request from a grammar of
 // plausible and random ones, an integer or a record event. With the author's scenarios (seeds.h) it also
-// draws their requests, words, values, messages and texts. Now and then it draws what breaks careless
-// code: long texts and texts cut inside a UTF-8 sequence on the registered slots, deeply nested and
+// draws their requests, words, values, messages and texts, works the controls they work more often (with
+// the rows and numbers they chose), and ticks the timers they tick. Now and then it draws what breaks
+// careless code: long texts and texts cut inside a UTF-8 sequence on the registered slots, deeply nested and
 // repeated structures in parent-request values. The same seed against the same script gives the same
 // lines. It owns only its random engine; it never plays a step itself.
 #pragma once
@@ -43,6 +44,12 @@ private:
     // One of `list` at random; "" for an empty list.
     const std::string& oneOf(const std::vector<std::string>& list);
     int32_t number(int32_t low, int32_t high);
+    // A random index into a list of `size` items (not 0).
+    size_t index(size_t size) { return static_cast<size_t>(number(0, static_cast<int32_t>(size) - 1)); }
+    // The control to work next: now and then one the author's scenarios work, when it is loaded.
+    const StormSession::ControlView& nextControl();
+    // A row or number the author's scenarios chose on `control`, if they chose any (false otherwise).
+    bool seededChoice(const std::string& control, int32_t& choice);
     bool chance(int percent) { return number(0, 99) < percent; }
     void refresh(StormSession& session);
 

@@ -17,6 +17,7 @@
 #endif
 
 #include <algorithm>
+#include <chrono>
 #include <fstream>
 #include <map>
 #include <set>
@@ -25,6 +26,7 @@
 #include "call_guard.h"
 #include "emulated_host.h"
 #include "input_error.h"
+#include "isolation.h"
 #include "panel_library.h"
 #include "panels.h"
 #include "runner.h"
@@ -48,6 +50,25 @@ double threadMs() {
 #endif
 }
 
+namespace {
+
+// The classes of a picker's number the coverage tells apart: no choice, the first, an ordinary choice, one
+// far beyond any panel's, and a negative one other than "none".
+const char* const kPickerClasses[] = {"none", "0", "1 to 63", "64 and above", "below -1"};
+
+const char* pickerClass(int64_t value) {
+    return value == -1               ? kPickerClasses[0]
+           : value == 0              ? kPickerClasses[1]
+           : value > 0 && value < 64 ? kPickerClasses[2]
+           : value >= 64             ? kPickerClasses[3]
+                                     : kPickerClasses[4];
+}
+
+// A list's rows offered to the coverage, at most; a list of thousands would drown every other group.
+const int32_t kRowsOffered = 64;
+
+}  // namespace
+
 // Listens to the host log: keeps the first ERROR with its rule and the step it came in, every ERROR for
 // the raw scripts, the first note of each named rule (a command that will not do what it meant), and
 // what the events reached. When timing, each call runs from the event the host announces to the next
@@ -66,7 +87,12 @@ public:
         if (entry.tag == LogTag::Event) {
             reached(entry.text);
         } else if (entry.tag == LogTag::Sent) {
-            note(commandsSent, entry.text.substr(0, entry.text.find(' ')));
+            sent(entry.text.substr(0, entry.text.find(' ')));
+        } else if (entry.tag == LogTag::Answer && !entry.absent) {
+            situations |= situation::Answered;
+        }
+        if (pace != nullptr && (entry.tag == LogTag::Step || entry.tag == LogTag::Event)) {
+            paceCall(entry.tag == LogTag::Event);
         }
         if (timing && (entry.tag == LogTag::Step || entry.tag == LogTag::Event)) {
             endCall();
@@ -115,12 +141,21 @@ public:
                 continue;
             }
             kindsReached |= 1u << kind;
+            const bool record = kind == 0 || kind == 1 || kind == 5;
+            situations |= situation::Called | (kind == 2 ? 0u : situation::CalledNotParent) |
+                          (recordOut_ ? situation::CalledAfterRecord : 0u) |
+                          (record ? situation::RecordDelivered : 0u) |
+                          (kind == 0 || kind == 3 ? situation::Woken : 0u);
+            recordOut_ = record;
             std::string_view rest = text.substr(prefix.size());
             if (kind == 0 || kind == 1) {
                 // "7 181 ..." or "1 Go ...": the first two words
                 size_t second = rest.find(' ');
                 size_t end = second == std::string_view::npos ? second : rest.find(' ', second + 1);
                 note(kind == 0 ? slotsReached : controlsReached, rest.substr(0, end));
+                if (kind == 1 && end != std::string_view::npos) {
+                    choice(rest.substr(0, end), rest.substr(end + 1));
+                }
             } else if (kind == 3 && text.find("not running") == std::string_view::npos) {
                 note(timersReached, rest.substr(0, rest.find(' ')));
             }
@@ -134,8 +169,82 @@ public:
         }
     }
 
+    // A list's row or a picker's number, as its press message carries it ("selectedindex=2",
+    // "index=7", quoted): noted as "<panel> <control> row 3" and "<panel> <control> <class>", which count
+    // only where they were offered (a button pressed with such a message has neither).
+    void choice(std::string_view control, std::string_view message) {
+        static const std::string_view row = "selectedindex=", number = "index=";
+        if (message.size() < 2 || message[0] != '"') {
+            return;
+        }
+        message.remove_prefix(1);
+        const bool isRow = message.compare(0, row.size(), row) == 0;
+        if (!isRow && message.compare(0, number.size(), number) != 0) {
+            return;
+        }
+        message.remove_prefix(isRow ? row.size() : number.size());
+        int64_t value = 0;
+        const bool negative = !message.empty() && message[0] == '-';
+        size_t digits = negative ? 1 : 0;
+        const size_t first = digits;
+        for (; digits < message.size() && digits < 12 && message[digits] >= '0' && message[digits] <= '9';
+             ++digits) {
+            value = value * 10 + (message[digits] - '0');
+        }
+        if (digits == first || digits + 1 != message.size() || message[digits] != '"') {
+            return;
+        }
+        value = negative ? -value : value;
+        if (isRow) {
+            if (value >= 0) {
+                note(choicesReached, std::string(control) + " row " + std::to_string(value + 1));
+            }
+            return;
+        }
+        note(choicesReached, std::string(control) + " " + pickerClass(value));
+    }
+
+    void sent(std::string_view word) {
+        note(commandsSent, word);
+        situations |= situation::CommandSent;
+        if (word == "IR") {
+            situations |= situation::Registered;
+        } else if (word == "IP") {
+            situations |= situation::Polled | situation::SlotUsed;
+        } else if (word == "IW") {
+            situations |= situation::SlotUsed;
+        } else if (word == "ET") {
+            situations |= situation::TimerStarted;
+        } else if (word == "AS") {
+            situations |= situation::Closed;
+        }
+    }
+
+    // The parent's clock restarts at each step and each call; a call runs until the next event or step,
+    // or the end of the step that made it.
+    void paceCall(bool begins) {
+        auto now = std::chrono::steady_clock::now();
+        if (paceOpen_) {
+            int64_t spent = std::chrono::duration_cast<std::chrono::microseconds>(now - paceStart_).count();
+            if (spent > pace->slowestMicros.load(std::memory_order_relaxed)) {
+                pace->slowestMicros.store(spent, std::memory_order_relaxed);
+            }
+        }
+        paceOpen_ = begins;
+        paceStart_ = now;
+        pace->calls.fetch_add(1, std::memory_order_relaxed);
+    }
+    void endPace() {
+        if (pace != nullptr && paceOpen_) {
+            paceCall(false);
+        }
+    }
+
     unsigned kindsReached = 0;  // bit k-1 for kind k
-    std::set<std::string, std::less<>> slotsReached, controlsReached, timersReached, commandsSent;
+    unsigned situations = 0;    // situation:: bits met so far
+    Pace* pace = nullptr;
+    std::set<std::string, std::less<>> slotsReached, controlsReached, timersReached, commandsSent,
+        choicesReached;
 
     void endCall() {
         if (call_.empty()) {
@@ -153,6 +262,9 @@ private:
     std::string step_;
     std::string call_;  // the call being timed, "" between calls
     double callStart_ = 0;
+    bool recordOut_ = false;  // the last call carried a record
+    bool paceOpen_ = false;
+    std::chrono::steady_clock::time_point paceStart_;
 };
 
 namespace {
@@ -193,6 +305,7 @@ StormSession::StormSession(const CheckContext& context, bool keepText, int trail
       site_(*context.site),
       trailFd_(trailFd),
       seeds_(context.seeds.get()) {
+    watch_->pace = context.pace;
     runner_ = std::make_unique<Runner>(site_, context.library, *watch_);
     if (keepText) {
         text_ = std::make_unique<std::ostringstream>();
@@ -271,6 +384,7 @@ bool StormSession::play(const Step& step) {
     if (watch_->timing) {
         watch_->endCall();
     }
+    watch_->endPace();
     return !broken();
 }
 
@@ -285,6 +399,9 @@ bool StormSession::finish() {
     } catch (const InputError& error) {
         stopped_ = error.what();
         stoppedWhere_ = "end";
+    }
+    if ((watch_->situations & situation::Created) != 0) {
+        watch_->situations |= situation::Destroyed;
     }
     return !broken();
 }
@@ -353,9 +470,21 @@ void StormSession::offerWhatIsSetUp() {
     if (!runner_->running()) {
         return;
     }
+    watch_->situations |= situation::Created;
     for (const auto& entry : runner_->panels().all()) {
         for (const Control& control : entry.second.controls) {
-            coverage.offer("controls", entry.first + " " + control.id());
+            const std::string name = entry.first + " " + control.id();
+            coverage.offer("controls", name);
+            if (control.kind() == ControlKind::List) {
+                const auto rows = std::min<size_t>(control.rows().size(), kRowsOffered);
+                for (size_t row = 1; row <= rows; ++row) {
+                    coverage.offer("list rows", name + " row " + std::to_string(row));
+                }
+            } else if (control.kind() == ControlKind::Picker) {
+                for (const char* value : kPickerClasses) {
+                    coverage.offer("picker values", name + " " + value);
+                }
+            }
         }
     }
     for (const auto& slot : registeredSlots()) {
@@ -390,6 +519,19 @@ Coverage StormSession::coverage() {
     for (const std::string& timer : watch_->timersReached) {
         coverage.reach("timers", timer);
     }
+    for (const char* group : {"list rows", "picker values"}) {
+        auto& items = coverage.groups[group];
+        for (const std::string& choice : watch_->choicesReached) {
+            auto item = items.find(choice);
+            if (item != items.end()) {
+                item->second = true;
+            }
+        }
+        if (items.empty()) {
+            coverage.groups.erase(group);
+        }
+    }
+    coverContractRules(watch_->situations, coverage);
     coverage.commandsSent.insert(watch_->commandsSent.begin(), watch_->commandsSent.end());
     return coverage;
 }
@@ -425,6 +567,10 @@ ScenarioSeed readScenarioSeed(const std::string& path) {
             continue;
         }
         seed.prefix.push_back(line);
+        if ((step.kind == StepKind::Press || step.kind == StepKind::Select || step.kind == StepKind::Pick) &&
+            !step.name.empty()) {
+            seed.controls.push_back(step.name);
+        }
         switch (step.kind) {
             case StepKind::Request:
                 seed.requests.push_back(step.text);
@@ -436,6 +582,19 @@ ScenarioSeed readScenarioSeed(const std::string& path) {
                 break;
             case StepKind::Revertive:
                 seed.texts.push_back(step.text);
+                break;
+            case StepKind::Select:
+            case StepKind::Pick:
+                // "select none" is a choice too, but no row to come back to.
+                if (!step.name.empty() && !step.none) {
+                    seed.choices.emplace_back(step.name, step.first);
+                }
+                break;
+            case StepKind::Tick:
+                seed.ticks.push_back(step.first);
+                break;
+            case StepKind::Advance:
+                seed.advances.push_back(step.first);
                 break;
             default:
                 seed.numbers.push_back(step.first);

@@ -112,12 +112,16 @@ double threadMs();
 // and what the storms learn from it. InputError "file:line: ..." for a file that does not read.
 struct ScenarioSeed {
     std::string file;
-    std::vector<std::pair<int, std::string>> lines;  // every step, with its line number
-    std::vector<std::string> prefix;                 // the steps that drive the script, without checks
-    std::vector<std::string> requests;               // parent-request texts
-    std::vector<std::string> messages;               // press messages
-    std::vector<std::string> texts;                  // revertive texts
-    std::vector<int32_t> numbers;                    // advance units, tick ids, integers, picks, rows
+    std::vector<std::pair<int, std::string>> lines;        // every step, with its line number
+    std::vector<std::string> prefix;                       // the steps that drive the script, without checks
+    std::vector<std::string> requests;                     // parent-request texts
+    std::vector<std::string> messages;                     // press messages
+    std::vector<std::string> texts;                        // revertive texts
+    std::vector<std::string> controls;                     // the controls it presses, selects in or picks on
+    std::vector<std::pair<std::string, int32_t>> choices;  // (control, row selected or number picked)
+    std::vector<int32_t> ticks;                            // the timers it ticks
+    std::vector<int32_t> advances;                         // the clock units it advances by
+    std::vector<int32_t> numbers;                          // its integer events
 };
 ScenarioSeed readScenarioSeed(const std::string& path);
 

@@ -94,10 +94,10 @@ CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, co
     }
     if (failures.empty()) {
         CheckResult result;
-        result.coverage = session->coverage();
         if (!session->finish()) {
             return failureOf(*session);
         }
+        result.coverage = session->coverage();
         result.events = session->events();
         // The host's named notes: commands it carried out that will not do what the script meant.
         for (const std::string& note : session->notes()) {

@@ -231,8 +231,10 @@ std::string signatureOf(const CheckResult& result) {
 
 CheckResult replay(const CheckContext& context, const StepList& steps, double timeLimit) {
     return runIsolated(
-        [&](int trailFd) {
-            StormSession session(context, false, trailFd);
+        [&](int trailFd, Pace* pace) {
+            CheckContext paced = context;
+            paced.pace = pace;
+            StormSession session(paced, false, trailFd);
             for (const std::string& line : steps) {
                 if (!session.play(line)) {
                     break;
@@ -254,8 +256,8 @@ CheckResult replayScenario(const CheckContext& context, const ScenarioSeed& scen
             break;
         }
     }
-    Coverage coverage = session.coverage();
     session.finish();
+    Coverage coverage = session.coverage();
     CheckResult result = session.broken() ? CheckResult::fail(session.firstError(), session.firstErrorWhere())
                                           : CheckResult::pass();
     result.events = session.events();
@@ -374,9 +376,10 @@ private:
         std::vector<std::string> trail;
         double slowestStep = 0;
         CheckResult result = runIsolated(
-            [&](int trailFd) {
+            [&](int trailFd, Pace* pace) {
                 CheckContext context = context_;
                 context.trailFd = trailFd;
+                context.pace = pace;
                 return check.run(context);
             },
             context_.inProcess, context_.timeLimit, &trail, &slowestStep);
