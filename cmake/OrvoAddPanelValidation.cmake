@@ -15,7 +15,8 @@
 #   failure) go to <binary folder>/validation/<name>/.
 #
 #   A second test, <name>.Sanitized, validates the same sources built with AddressSanitizer and
-#   UndefinedBehaviorSanitizer (a stack or heap overflow in the panel's own buffers is then caught), on
+#   UndefinedBehaviorSanitizer (a stack or heap overflow in the panel's own buffers is then caught, and the
+#   report names the sanitizer's finding), on
 #   GCC and Clang for Linux, unless NO_SANITIZERS gives the reason not to, or the panel is already built
 #   with AddressSanitizer (its one test is then the sanitized one). A sanitized build runs slower: its
 #   limits are three times the plain ones; PANEL_HOST_TIME_SCALE in the environment scales every run.
