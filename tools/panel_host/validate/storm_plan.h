@@ -12,6 +12,9 @@ double checkTimeLimit(int level);
 
 // A storm goes on past a breach until this many breaches of different rules.
 constexpr int kDistinctFailures = 3;
+// ... or this many breaches in all: each costs a fresh script, and a script that breaks a rule on every
+// step (one that never rests spends a hundred thousand ticks on each) would be broken a thousand times.
+constexpr int kMostBreaches = 12;
 
 // The most processor time one step may take (the host calls a panel on its operator's thread).
 constexpr double kEventBudgetMs = 20.0;

@@ -47,8 +47,9 @@ std::string ruleOf(const std::string& message) {
     return message.substr(0, message.find(':'));
 }
 
-// A storm goes on past a breach with a fresh script, until kDistinctFailures breaches of different rules
-// or its steps are played; the first is the result, the others go with it, and repeats are counted.
+// A storm goes on past a breach with a fresh script, until kDistinctFailures breaches of different rules,
+// kMostBreaches in all, or its steps are played; the first is the result, the others go with it, and repeats
+// are counted.
 CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, const char* nothingToDo) {
     const uint64_t stream = streamOf(context.seed, static_cast<uint64_t>(kind));
     auto session = std::make_unique<StormSession>(context, false, context.trailFd);
@@ -60,6 +61,7 @@ CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, co
     Coverage coverage;
     int64_t played = 0;
     int64_t events = 0;
+    int breaches = 0;
     while (played < steps) {
         std::string line = generator.next(*session);
         if (line.empty()) {
@@ -83,7 +85,7 @@ CheckResult storm(const CheckContext& context, StormKind kind, int64_t steps, co
         } else {
             failures.push_back(std::move(failure));
         }
-        if (static_cast<int>(failures.size()) >= kDistinctFailures) {
+        if (static_cast<int>(failures.size()) >= kDistinctFailures || ++breaches >= kMostBreaches) {
             break;
         }
         session = std::make_unique<StormSession>(context, false, context.trailFd);
