@@ -187,13 +187,13 @@ CheckResult runIsolated(const std::function<CheckResult(int, Pace*)>& body, bool
     if (inProcess) {
         return body(-1, nullptr);
     }
-    // Shared with the child, so the parent sees its calls as they begin.
-    void* shared = ::mmap(nullptr, sizeof(Pace), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
-    Pace* pace = shared == MAP_FAILED ? nullptr : new (shared) Pace();
     int pipeFds[2];
     if (::pipe(pipeFds) != 0) {
         return CheckResult::fail("the validator could not make a pipe for the check");
     }
+    // Shared with the child, so the parent sees its calls as they begin; without it, only its steps.
+    void* shared = ::mmap(nullptr, sizeof(Pace), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+    Pace* pace = shared == MAP_FAILED ? nullptr : new (shared) Pace();
     int trailFd = scratchFile();
     int errorFd = scratchFile();
     std::fflush(nullptr);
@@ -221,7 +221,6 @@ CheckResult runIsolated(const std::function<CheckResult(int, Pace*)>& body, bool
                 std::chrono::duration<double>(value));
         };
         auto lastProgress = std::chrono::steady_clock::now();
-        auto deadline = lastProgress + seconds(timeLimit);
         off_t trailSize = 0;
         uint64_t calls = 0;
         for (;;) {
@@ -243,7 +242,7 @@ CheckResult runIsolated(const std::function<CheckResult(int, Pace*)>& body, bool
                 }
                 lastProgress = now;
             }
-            deadline = lastProgress + seconds(limitNow());
+            const auto deadline = lastProgress + seconds(limitNow());
             auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - now);
             if (left.count() <= 0) {
                 timedOut = true;
