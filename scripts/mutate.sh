@@ -88,9 +88,9 @@ runs='^(panel_host\.run\.|panel_host\.rules_table$|scenario\.|mistake\.)'
 # The validator's own rows: a panel failing each check (and so each outcome and report field) and the
 # bad command lines, each a second or two, and the shrinker's unit test. The long storms of the table (a
 # shrunk crash, the correct poller, the author's mistakes in full) are left to CI.
-validate='^validate\.(bad_level|level_zero|strict_no_site|strict_skipped|unbound_symbol|no_entry|mistake\.no_close|'
-validate+='newest_closes|null_host|odd_kind_throws|throws|mixed_keep_answer|leak_per_tick|kept_after_close|'
-validate+='Shrinker\..*)$'
+validate='^validate\.(bad_level|level_zero|strict_no_site|strict_skipped|unbound_symbol|no_entry|'
+validate+='mistake\.no_close|newest_closes|null_host|odd_kind_throws|throws|mixed_keep_answer|leak_per_tick|'
+validate+='kept_after_close|Shrinker\..*)$'
 
 # run_suite <suite> <log>: runs one suite against the current build; non-zero when it fails.
 run_suite() {
@@ -127,7 +127,8 @@ suites_for() {
     panels/*) echo corvane hostile scenarios module sweep ;;
     host_contract/*) echo tools kit runs ;;
     panel_testing/*) echo kit runs ;;
-    tools/panel_host/validate/isolation.cpp | tools/panel_host/validate/validate.cpp) echo validate hang runs ;;
+    tools/panel_host/validate/isolation.cpp | tools/panel_host/validate/validate.cpp)
+      echo validate hang runs ;;
     tools/panel_host/validate/*) echo validate runs ;;
     tools/panel_host/serve/*) echo workbench ;;
     tools/panel_host/*) echo tools runs ;;

@@ -2,8 +2,8 @@
 // chosen by a FAULT_ definition: what the storms never reach, and only the module's, the lifecycle's and
 // the resources' checks see.
 //
-//   FAULT_UNBOUND_SYMBOL     calls a function no library provides, on a path no event takes, so it runs
-//                            until the loader binds that symbol
+//   FAULT_UNBOUND_SYMBOL     calls a function no library provides, on a path no event takes: it runs
+//                            under a loader that binds lazily, and a plant's host binds every symbol at once
 //   FAULT_NEWEST_CLOSES      keeps its hosts on a static list and closes through the newest, as if scripts
 //                            were always destroyed in the reverse order of their creation
 //   FAULT_KEPT_AFTER_CLOSE   allocates a 1 MiB table at creation that its destructor forgets

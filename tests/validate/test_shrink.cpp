@@ -43,7 +43,7 @@ TEST(Shrinker, CutsAStormDownToTheStepsItsFaultNeeds) {
         {"three presses and a fourth in a long storm", storm(2000, crash, 300), crash, 500, 5},
         {"one step at the very end", storm(300, {"press B"}, 299), {"press B"}, 200, 2},
         {"steps next to each other", storm(64, crash, 1), crash, 200, 5},
-        // Six asks: the second half goes, then its second quarter; the rest is tried and needed.
+        // Six asks: the second half goes, then the second quarter; the last two find nothing more to cut.
         {"a budget too small to finish returns the failing list cut as far as it got", storm(1000, crash, 50),
          crash, 6, 251},
         {"the same step needed twice, with one between them that is not",
