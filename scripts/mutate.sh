@@ -11,11 +11,12 @@
 # only the files that changed, and a mutant rebuilds only the targets of its suites, and of those only
 # what its file reaches. The library's suites run in build/mutate/build, -O0 with AddressSanitizer and
 # UndefinedBehaviorSanitizer, as the hardening step runs the suite, so a write one past a buffer counts
-# as a failure. The tools' suites (the emulator, the kit, the runs of panel_host on faulty panels) run
-# in build/mutate/plain, -O0 without sanitizers: their faults are wrong verdicts, not wild writes, and
-# the faulty panels' checks read the plain process. A mutant's run stops at the first suite that fails;
-# a suite (or one test of a run) that lasts longer than MUTATE_TIMEOUT seconds (default 30) is stopped
-# and counts as failed (a mutant that makes the code loop forever is killed that way).
+# as a failure. The tools' suites (the emulator, the kit, the runs of panel_host on faulty panels, the
+# validator's table, the workbench) run in build/mutate/plain, -O0 without sanitizers: their faults are
+# wrong verdicts, not wild writes, and the faulty panels' checks read the plain process. A mutant's run
+# stops at the first suite that fails; a suite (or one test of a run) that lasts longer than
+# MUTATE_TIMEOUT seconds (default 30) is stopped and counts as failed (a mutant that makes the code loop
+# forever is killed that way).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root="$(pwd)"
@@ -75,12 +76,21 @@ declare -A targets=(
   [tools]=panel_host_tests
   [kit]=panel_kit_tests
   [runs]="panel_host Corvane panel_host_test_panel panel_host_overflowing_panel panel_host_throwing_destructor
-          mistake_story $faulty"
+          mistake_story"
+  [validate]="panel_host validate_shrink_tests"
+  [hang]=panel_host
+  [workbench]=workbench_tests
 )
-declare -A inPlain=([tools]=1 [kit]=1 [runs]=1)
+declare -A inPlain=([tools]=1 [kit]=1 [runs]=1 [validate]=1 [hang]=1 [workbench]=1)
 # The runs of panel_host that judge panels: the hostile libraries, the scenarios, and the authors' mistakes
 # in the kit and a scenario run (their validations exercise the validator's code more than the rules').
 runs='^(panel_host\.run\.|panel_host\.rules_table$|scenario\.|mistake\.)'
+# The validator's own rows: a panel failing each check (and so each outcome and report field) and the
+# bad command lines, each a second or two, and the shrinker's unit test. The long storms of the table (a
+# shrunk crash, the correct poller, the author's mistakes in full) are left to CI.
+validate='^validate\.(bad_level|level_zero|strict_no_site|strict_skipped|unbound_symbol|no_entry|'
+validate+='mistake\.no_close|newest_closes|null_host|odd_kind_throws|throws|mixed_keep_answer|leak_per_tick|'
+validate+='kept_after_close|Shrinker\..*)$'
 
 # run_suite <suite> <log>: runs one suite against the current build; non-zero when it fails.
 run_suite() {
@@ -99,6 +109,13 @@ run_suite() {
     kit) timeout "$limit" "$plain/tests/panel_kit/panel_kit_tests" "${gtest[@]}" ;;
     runs) ctest --test-dir "$plain" -R "$runs" -j "$jobs" --stop-on-failure --timeout "$limit" \
             --output-on-failure ;;
+    validate) ctest --test-dir "$plain" -R "$validate" -j "$jobs" --stop-on-failure --timeout "$limit" \
+                --output-on-failure ;;
+    # A panel that never returns, caught within the limit: seconds of waiting, so only for the files that
+    # time a check.
+    hang) ctest --test-dir "$plain" -R '^validate\.never_returns$' --output-on-failure ;;
+    # The workbench's endpoint, server, event stream, watcher and broken builds, without a browser.
+    workbench) timeout "$limit" "$plain/tests/workbench/workbench_tests" "${gtest[@]}" ;;
   esac >>"$out" 2>&1
 }
 
@@ -110,6 +127,10 @@ suites_for() {
     panels/*) echo corvane hostile scenarios module sweep ;;
     host_contract/*) echo tools kit runs ;;
     panel_testing/*) echo kit runs ;;
+    tools/panel_host/validate/isolation.cpp | tools/panel_host/validate/validate.cpp)
+      echo validate hang runs ;;
+    tools/panel_host/validate/*) echo validate runs ;;
+    tools/panel_host/serve/*) echo workbench ;;
     tools/panel_host/*) echo tools runs ;;
     *) echo helper corvane hostile scenarios module sweep ;;
   esac
@@ -126,7 +147,14 @@ build_for() {
 started=$SECONDS
 echo "mutate: building the scratch copy and running every suite without a mutant"
 : >"$log/baseline.log"
-for suite in string helper corvane hostile module scenarios sweep tools kit runs; do
+# The faulty panels are built here only: they are built from tests/validate/ and the SDK's headers, which
+# no mutant of the tools touches, and checking their forty-odd targets costs each mutant seconds.
+# shellcheck disable=SC2086 # the target list is meant to split
+if ! cmake --build "$plain" -j "$jobs" --target $faulty >>"$log/baseline.log" 2>&1; then
+  echo "mutate: the faulty panels do not build; see $log/baseline.log" >&2
+  exit 2
+fi
+for suite in string helper corvane hostile module scenarios sweep tools kit runs validate hang workbench; do
   if ! build_for "$suite" "$log/baseline.log" || ! run_suite "$suite" "$log/baseline.log"; then
     echo "mutate: the $suite suite fails without any mutant; see $log/baseline.log" >&2
     exit 2

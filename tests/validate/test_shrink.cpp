@@ -43,9 +43,14 @@ TEST(Shrinker, CutsAStormDownToTheStepsItsFaultNeeds) {
         {"three presses and a fourth in a long storm", storm(2000, crash, 300), crash, 500, 5},
         {"one step at the very end", storm(300, {"press B"}, 299), {"press B"}, 200, 2},
         {"steps next to each other", storm(64, crash, 1), crash, 200, 5},
-        {"a budget too small to finish still returns a failing list", storm(1000, crash, 200), crash, 6,
-         1000},
-        {"nothing to cut", {"start", "press B"}, {"press B"}, 50, 2},
+        // Six asks: the second half goes, then the second quarter; the last two find nothing more to cut.
+        {"a budget too small to finish returns the failing list cut as far as it got", storm(1000, crash, 50),
+         crash, 6, 251},
+        {"the same step needed twice, with one between them that is not",
+         storm(200, {"press B", "press A", "press B"}, 60),
+         {"press B", "press B"},
+         100,
+         3},
     };
     for (const Case& one : cases) {
         int asked = 0;

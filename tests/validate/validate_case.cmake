@@ -1,8 +1,9 @@
 cmake_minimum_required(VERSION 3.25)
 # One run of panel_host --validate for the table in CMakeLists.txt. Fails unless the exit status is
-# STATUS, the terminal report matches EXPECT and DIR/junit.xml matches JUNIT (when given). With REPLAY, the scenario
-# the validator wrote for that check is then played by panel_host and must end with REPLAY_STATUS and
-# output matching REPLAY_EXPECT. OPTIONS is a list joined by '|'; ONLY, when given, is --only's regex.
+# STATUS, the terminal report matches EXPECT, DIR/junit.xml matches JUNIT and DIR/report.json matches
+# JSON (each when given). With REPLAY, the scenario the validator wrote for that check is then played by
+# panel_host and must end with REPLAY_STATUS and output matching REPLAY_EXPECT. OPTIONS is a list joined
+# by '|'; ONLY, when given, is --only's regex.
 file(REMOVE_RECURSE ${DIR})
 string(REPLACE "|" ";" options "${OPTIONS}")
 if(ONLY)
@@ -20,6 +21,12 @@ if(JUNIT)
   file(READ ${DIR}/junit.xml junit)
   if(NOT junit MATCHES "${JUNIT}")
     message(FATAL_ERROR "junit.xml does not match \"${JUNIT}\"\n${junit}")
+  endif()
+endif()
+if(JSON)
+  file(READ ${DIR}/report.json report)
+  if(NOT report MATCHES "${JSON}")
+    message(FATAL_ERROR "report.json does not match \"${JSON}\"\n${report}")
   endif()
 endif()
 if(REPLAY)

@@ -101,6 +101,8 @@ TEST(WorkbenchActions, EachActionIsOneStepAndTheSessionReplaysGreen) {
         {R"({"action":"pick","control":"Choice","number":12})", "pick 12\n"},
         {R"({"action":"revertive","device":7,"slot":1,"text":" b "})", "revertive 7 1 \" b \"\n"},
         {R"({"action":"request","text":"return"})", "request return\n"},
+        {R"({"action":"request","text":")" + std::string(kLongestStepLine - 8, 'x') + R"("})",
+         "request " + std::string(kLongestStepLine - 8, 'x') + "\n"},  // the longest step there may be
     };
     Bench bench;
     for (const Case& c : cases) {
@@ -262,6 +264,9 @@ TEST(WorkbenchServer, RefusesAPortInUseAndAnswersOnlyItsOwnNamesJsonPostsAndSmal
         {self, "application/json-seq", R"({"action":"stop"})", 415},
         {self, "application/json", R"({"action":"pick"})", 400},
         {self, "application/json", R"({"action":"request","text":")" + std::string(70000, 'x') + "\"}", 413},
+        // The most a body may be: read, and refused for its step, not for its size.
+        {self, "application/json",
+         R"({"action":"request","text":")" + std::string(WorkbenchServer::kMaxBody - 30, 'x') + "\"}", 400},
         {"workbench.example:80", "", "", 403},
         {"127.0.0.1:1", "", "", 403},
         {"LOCALHOST:" + std::to_string(port), "", "", 200},
