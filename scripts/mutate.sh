@@ -86,11 +86,12 @@ declare -A inPlain=([tools]=1 [kit]=1 [runs]=1 [validate]=1 [hang]=1 [workbench]
 # in the kit and a scenario run (their validations exercise the validator's code more than the rules').
 runs='^(panel_host\.run\.|panel_host\.rules_table$|scenario\.|mistake\.)'
 # The validator's own rows: a panel failing each check (and so each outcome and report field) and the
-# bad command lines, each a second or two, and the shrinker's unit test. The long storms of the table (a
-# shrunk crash, the correct poller, the author's mistakes in full) are left to CI.
+# bad command lines, each a second or two, the coverage and seed stories, the slow but correct panel, and
+# the shrinker's unit test. The long storms of the table (a shrunk crash, the correct poller, the author's
+# mistakes in full) are left to CI.
 validate='^validate\.(bad_level|level_zero|strict_no_site|strict_skipped|unbound_symbol|no_entry|'
 validate+='mistake\.no_close|newest_closes|null_host|odd_kind_throws|throws|mixed_keep_answer|leak_per_tick|'
-validate+='kept_after_close|Shrinker\..*)$'
+validate+='kept_after_close|coverage_story|coverage_rules|watchdog_tick|correct_slow_ticks|Shrinker\..*)$'
 
 # run_suite <suite> <log>: runs one suite against the current build; non-zero when it fails.
 run_suite() {
