@@ -1,16 +1,23 @@
 // The lifecycle family: scripts created and destroyed as a host may, with no events between.
 #include <algorithm>
 #include <random>
+#include <string>
 
 #include "checks.h"
 #include "storm_session.h"
 
 namespace {
 
+// The first few breaches, and how many more: a hundred scripts that break the same rule would otherwise
+// make one report line of a hundred.
 std::string joined(const std::vector<std::string>& lines) {
+    const size_t shown = 3;
     std::string text;
-    for (const std::string& line : lines) {
-        text += (text.empty() ? "" : "; ") + line;
+    for (size_t i = 0; i < lines.size() && i < shown; ++i) {
+        text += (text.empty() ? "" : "; ") + lines[i];
+    }
+    if (lines.size() > shown) {
+        text += "; and " + std::to_string(lines.size() - shown) + " more";
     }
     return text;
 }

@@ -60,6 +60,17 @@ CheckResult brokenBy(StormSession& session) {
     return result;
 }
 
+// A scenario replays the events but not the heap measured around them, so a growth failure carries no
+// steps to shrink (they would only replay clean): it says how to run the same storm again instead.
+CheckResult heapFailure(const CheckContext& context, CheckResult result) {
+    result.steps.clear();
+    result.message +=
+        "; a scenario cannot show the heap: run this check again with --only "
+        "resources.no_growth --seed " +
+        std::to_string(context.seed) + " --level " + std::to_string(context.level);
+    return result;
+}
+
 }  // namespace
 
 // Growth is measured over the storm, less the steps the session keeps. What stays once the script is
@@ -123,7 +134,7 @@ CheckResult checkNoGrowth(const CheckContext& context) {
                          std::to_string(warmUp + steps - middle) + " steps of a storm of " +
                          std::to_string(warmUp + steps) + " (tolerance " + kib(kGrowthTolerance) + ")";
         result.where = "storm steps " + std::to_string(middle) + " to " + std::to_string(result.events);
-        return result;
+        return heapFailure(context, result);
     }
     int64_t left = liveHeap() - static_cast<int64_t>(keptBytesOf(result.steps)) - beforeCreation;
     if (left > kRestoreTolerance) {
@@ -132,7 +143,7 @@ CheckResult checkNoGrowth(const CheckContext& context) {
                          kib(left) + " above its size before creation (tolerance " + kib(kRestoreTolerance) +
                          ")";
         result.where = "stop";
-        return result;
+        return heapFailure(context, result);
     }
     result.steps.clear();
     // The figures of a pass too: how close a panel runs to the tolerances.
