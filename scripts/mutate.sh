@@ -61,7 +61,8 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 
 # --- The suites, and what each needs built (in the sanitized build unless it is named in `inPlain`).
 # The faulty panels of the mistakes table, as many as it has today, and the cut-short test panel where the
-# platform has one.
+# platform has one. The plain tree is configured again first, so panels added since its last build count.
+cmake "$plain" >>"$log/configure-plain.log"
 faulty="$(cmake --build "$plain" --target help |
   sed -n 's/^\(\.\.\. \)\{0,1\}\(faulty_[a-z_]*\|panel_host_truncated_panel\)\([: ].*\)\{0,1\}$/\2/p' |
   sort -u | tr '\n' ' ')"
