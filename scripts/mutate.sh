@@ -92,7 +92,8 @@ runs='^(panel_host\.run\.|panel_host\.rules_table$|scenario\.|mistake\.)'
 # mistakes in full) are left to CI.
 validate='^validate\.(bad_level|level_zero|strict_no_site|strict_skipped|unbound_symbol|no_entry|'
 validate+='mistake\.no_close|newest_closes|null_host|odd_kind_throws|throws|mixed_keep_answer|leak_per_tick|'
-validate+='kept_after_close|coverage_story|coverage_rules|watchdog_tick|correct_slow_ticks|Shrinker\..*)$'
+validate+='kept_after_close|coverage_story|coverage_rules|watchdog_tick|correct_slow_ticks|correct_slowing_ticks|'
+validate+='Shrinker\..*)$'
 
 # run_suite <suite> <log>: runs one suite against the current build; non-zero when it fails.
 run_suite() {

@@ -26,6 +26,8 @@
 //                         tick from the author's scenario reach it)
 //   CORRECT_SLOW_TICKS    no fault: a timer of interval 1 whose every tick takes 3 ms of wall time, so one
 //                         clock step of a thousand ticks takes seconds while no call takes long
+//   CORRECT_SLOWING_TICKS no fault: a timer of interval 1 whose first ten ticks take 10 ms of wall time each
+//                         and every later one 60 ms: slower than the first calls, but not ten times slower
 //   CORRECT_POLLER        no fault: polls its 2 slots on every tick of a timer of interval 1, keeping
 //                         each slot's latest text (the host's queues grow, the script's memory does not)
 // The authors' mistakes, each named by the same rule in the kit, a scenario run and the validator:
@@ -98,7 +100,7 @@ public:
 #if defined(CORRECT_POLLER)
         send("IR 7 1 2");
         send("ET 1 1");
-#elif defined(CORRECT_SLOW_TICKS)
+#elif defined(CORRECT_SLOW_TICKS) || defined(CORRECT_SLOWING_TICKS)
         send("ET 1 1");
 #elif defined(FAULT_SLOT_SPRINTF) || defined(FAULT_SLOT_LABEL)
         send("IR 7 1 2");
@@ -156,6 +158,12 @@ public:
 #if defined(CORRECT_SLOW_TICKS)
             const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(3);
             while (std::chrono::steady_clock::now() < until) {
+            }
+#endif
+#if defined(CORRECT_SLOWING_TICKS)
+            const auto slowed =
+                std::chrono::steady_clock::now() + std::chrono::milliseconds(++ticks_ > 10 ? 60 : 10);
+            while (std::chrono::steady_clock::now() < slowed) {
             }
 #endif
 #if defined(FAULT_WATCHDOG_TICK)
@@ -318,7 +326,7 @@ private:
     char* leaked_ = nullptr;
     std::string texts_[64];
     int interval_ = 100;
-#if defined(FAULT_WATCHDOG_TICK)
+#if defined(FAULT_WATCHDOG_TICK) || defined(CORRECT_SLOWING_TICKS)
     int ticks_ = 0;
 #endif
 #if defined(FAULT_KEPT_RECORD)
