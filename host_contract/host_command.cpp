@@ -1,5 +1,8 @@
 #include "host_command.h"
 
+#include <string_view>
+#include <utility>
+
 #include "text.h"
 
 namespace {
@@ -10,15 +13,17 @@ std::vector<std::string> quotedFields(const std::string& word, const std::string
         throw CommandError(word + " needs its fields in single quotes");
     }
     std::vector<std::string> fields;
-    std::string inner = rest.substr(1, rest.size() - 2);
+    fields.reserve(3);
+    // Cut in place, between the outer quotes: a TP text may be a whole list.
+    const std::string_view inner = std::string_view(rest).substr(1, rest.size() - 2);
     size_t start = 0;
     for (;;) {
         size_t cut = inner.find("' '", start);
-        if (cut == std::string::npos) {
-            fields.push_back(inner.substr(start));
+        if (cut == std::string_view::npos) {
+            fields.emplace_back(inner.substr(start));
             return fields;
         }
-        fields.push_back(inner.substr(start, cut - start));
+        fields.emplace_back(inner.substr(start, cut - start));
         start = cut + 3;
     }
 }
@@ -62,39 +67,54 @@ HostCommand parseHostCommand(const std::string& text) {
     command.word = text.substr(0, blank);
     std::string rest = blank == std::string::npos ? "" : text.substr(blank + 1);
     const std::string& word = command.word;
+    // Compared with each word in turn: as a view, without a call and a length count per comparison.
+    const std::string_view name = word;
 
-    if (word == "AS") {
+    if (name == "AS") {
         if (blank != std::string::npos) {
             throw CommandError("AS takes no fields");
         }
-    } else if (word == "PI" || word == "PS") {
+    } else if (name == "PI" || name == "PS") {
         command.texts = quotedFields(word, rest);
         if (command.texts.size() != 2 && command.texts.size() != 3) {
             throw CommandError(word + " takes '{panel}' '{file}' and an optional '{extra}'");
         }
-    } else if (word == "CE" || word == "CD") {
+    } else if (name == "CE" || name == "CD") {
         command.texts = exactFields(word, rest, 2, "'{panel}' '{control}'");
-    } else if (word == "TG") {
+    } else if (name == "TG") {
         command.texts = exactFields(word, rest, 3, "'{panel}' '{control}' '{param}'");
-    } else if (word == "XI") {
+    } else if (name == "XI") {
         command.texts = exactFields(word, rest, 2, "'{panel}' '{filter}'");
-    } else if (word == "TP") {
-        std::vector<std::string> fields = quotedFields(word, rest);
-        if (fields.size() < 3) {
+    } else if (name == "TP") {
+        if (rest.size() < 2 || rest.front() != '\'' || rest.back() != '\'') {
+            throw CommandError(word + " needs its fields in single quotes");
+        }
+        // The text may itself hold "' '"; the panel and control are the last two fields of the cut from
+        // the front, and the text is all before them, separators and all. Only the last two cuts are kept:
+        // a list's whole content may come in one text.
+        const std::string_view inner = std::string_view(rest).substr(1, rest.size() - 2);
+        size_t cuts = 0;
+        size_t before = 0;
+        size_t last = 0;
+        for (size_t cut = inner.find("' '"); cut != std::string_view::npos;
+             cut = inner.find("' '", cut + 3)) {
+            before = last;
+            last = cut;
+            ++cuts;
+        }
+        if (cuts < 2) {
             throw CommandError("TP takes '{text}' '{panel}' '{control}'");
         }
-        // The text may itself hold "' '"; the panel and control are the last two fields.
-        std::string put = fields[0];
-        for (size_t i = 1; i + 2 < fields.size(); ++i) {
-            put += "' '" + fields[i];
-        }
-        command.texts = {put, fields[fields.size() - 2], fields[fields.size() - 1]};
-    } else if (word == "SD") {
+        command.texts.reserve(3);
+        command.texts.emplace_back(inner.substr(0, before));
+        command.texts.emplace_back(inner.substr(before + 3, last - before - 3));
+        command.texts.emplace_back(inner.substr(last + 3));
+    } else if (name == "SD") {
         if (rest.size() < 2 || rest.front() != '\'' || rest.back() != '\'') {
             throw CommandError("SD takes '{instance name}'");
         }
         command.texts = {rest.substr(1, rest.size() - 2)};
-    } else if (word == "IR") {
+    } else if (name == "IR") {
         std::string plain = rest;
         const std::string addForm = " 'ADD'";
         if (plain.size() > addForm.size() &&
@@ -103,15 +123,15 @@ HostCommand parseHostCommand(const std::string& text) {
             plain = plain.substr(0, plain.size() - addForm.size());
         }
         command.numbers = numbers(word, plain, 3, 3, "{device} {first} {last} and an optional 'ADD'");
-    } else if (word == "IP") {
+    } else if (name == "IP") {
         command.numbers = numbers(word, rest, 3, 3, "{device} {first} {last}");
-    } else if (word == "IU") {
+    } else if (name == "IU") {
         command.numbers = numbers(word, rest, 1, 1, "{device}");
-    } else if (word == "RN") {
+    } else if (name == "RN") {
         command.numbers = numbers(word, rest, 3, 3, "{device} {database} {index}");
-    } else if (word == "ET") {
+    } else if (name == "ET") {
         command.numbers = numbers(word, rest, 1, 2, "{id} and an optional {interval}");
-    } else if (word == "IW") {
+    } else if (name == "IW") {
         // IW {device} '{text}' {slot} {flag}
         size_t open = rest.find(" '");
         size_t close = rest.rfind("' ");

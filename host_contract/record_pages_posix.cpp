@@ -114,6 +114,14 @@ size_t pageSize() {
     return size > 0 ? static_cast<size_t>(size) : 4096;
 }
 
+// The event's name into a fixed slot the fault handler reads, cut to fit and always ended.
+template <size_t N>
+void copyEvent(char (&slot)[N], const std::string& event) {
+    const size_t length = ::strnlen(event.c_str(), N - 1);
+    std::memcpy(slot, event.c_str(), length);
+    slot[length] = '\0';
+}
+
 }  // namespace
 
 namespace {
@@ -146,6 +154,11 @@ char* fromArena(size_t pages, size_t page) {
             kept.batchBegin = kept.batchNext = kArenaPages;
             return nullptr;
         }
+#if defined(MADV_POPULATE_WRITE)
+        // The batch's pages are faulted in by one call instead of one fault per record; where the kernel
+        // cannot, each page is faulted in on first use as before.
+        (void)::madvise(kept.arena + (end - kBatchPages) * page, kBatchPages * page, MADV_POPULATE_WRITE);
+#endif
         kept.batchBegin = end - kBatchPages;
         kept.batchNext = end;
         for (size_t i = kept.batchBegin; i < end; ++i) {
@@ -168,7 +181,8 @@ RecordPages::RecordPages(size_t size, size_t alignment, bool guarded, const std:
     }
     const size_t page = pageSize();
     const size_t readable = (size + page - 1) / page * page + (size == 0 ? page : 0);
-    event_ = event;
+    // Only as much as a sealed record's slot shows: a record's event may carry kilobytes of text.
+    event_.assign(event, 0, sizeof(SealedRecord::event) - 1);
     if (char* begin = fromArena(readable / page, page)) {
         inArena_ = true;
         mapping_ = begin;
@@ -220,12 +234,12 @@ void RecordPages::seal() {
         slot.mapping = mapping_;
         slot.mappingSize = mappingSize_;
     }
-    std::snprintf(slot.event, sizeof slot.event, "%s", event_.c_str());
+    copyEvent(slot.event, event_);
     kept.next = (kept.next + 1) % kKeptSealed;
 }
 
 void RecordPages::setCurrentEvent(const std::string& event) {
-    std::snprintf(registry().currentEvent, sizeof registry().currentEvent, "%s", event.c_str());
+    copyEvent(registry().currentEvent, event);
 }
 
 RecordPages::~RecordPages() {

@@ -73,16 +73,12 @@ std::vector<std::string> splitWords(const std::string& text) {
 
 std::vector<std::string> splitAt(const std::string& text, char separator) {
     std::vector<std::string> parts;
-    std::string part;
-    for (char c : text) {
-        if (c == separator) {
-            parts.push_back(part);
-            part.clear();
-        } else {
-            part += c;
-        }
+    size_t start = 0;
+    for (size_t cut = text.find(separator); cut != std::string::npos; cut = text.find(separator, start)) {
+        parts.emplace_back(text, start, cut - start);
+        start = cut + 1;
     }
-    parts.push_back(part);
+    parts.emplace_back(text, start);
     return parts;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <initializer_list>
 #include <iostream>
 #include <vector>
 
@@ -169,16 +170,33 @@ void install() {
 #endif
 }
 
+namespace {
+
+// The texts one after another into `out`, cut to fit and always ended, as a formatted print would leave
+// them; runs at every step and every call, so without the formatter.
+template <size_t N>
+void compose(char (&out)[N], std::initializer_list<const char*> texts) {
+    size_t at = 0;
+    for (const char* text : texts) {
+        for (; *text != '\0' && at + 1 < N; ++text) {
+            out[at++] = *text;
+        }
+    }
+    out[at] = '\0';
+}
+
+}  // namespace
+
 void setLibrary(const std::string& library) {
-    std::snprintf(libraryText, sizeof libraryText, "%s%s", library.c_str(), library.empty() ? "" : ": ");
+    compose(libraryText, {library.c_str(), library.empty() ? "" : ": "});
 }
 
 void setStep(const std::string& where) {
-    std::snprintf(stepText, sizeof stepText, "%s: ", where.c_str());
+    compose(stepText, {where.c_str(), ": "});
 }
 
 void enter(const std::string& call) {
-    std::snprintf(callText, sizeof callText, " during %s\n", call.c_str());
+    compose(callText, {" during ", call.c_str(), "\n"});
     calling.store(true);
 }
 

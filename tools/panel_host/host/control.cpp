@@ -1,5 +1,7 @@
 #include "control.h"
 
+#include <utility>
+
 #include "text.h"
 
 Control::Control(const ControlDecl& decl, std::string* problem)
@@ -66,7 +68,7 @@ std::string Control::putListParam(const std::string& name, const std::string& va
                    std::to_string(columns_.size()) + " columns; the extra cells are dropped";
         }
         cells.resize(columns_.size());
-        rows_.push_back(cells);
+        rows_.push_back(std::move(cells));
         return note;
     }
     if (name == "selectedindex") {

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <optional>
+#include <string_view>
 
 #include "input_error.h"
 #include "orvo_event_kind.h"
@@ -233,7 +234,8 @@ std::optional<intptr_t> EmulatedHost::replayed(const HostCommand& command, const
 }
 
 intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& text) {
-    const std::string& word = command.word;
+    // Compared with each word in turn: as a view, without a call and a length count per comparison.
+    const std::string_view word = command.word;
     const auto& t = command.texts;
     const auto& n = command.numbers;
     if (recorded_ != nullptr) {
@@ -245,13 +247,13 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
         return layout(command, word == "PS");
     }
     if (word == "CE" || word == "CD") {
-        if (Control* c = control(word, t[0], t[1])) {
+        if (Control* c = control(command.word, t[0], t[1])) {
             c->setEnabled(word == "CE");
         }
         return 0;
     }
     if (word == "TP") {
-        if (Control* c = control(word, t[1], t[2])) {
+        if (Control* c = control(command.word, t[1], t[2])) {
             std::string note = c->put(t[0]);
             if (!note.empty()) {
                 this->note("TP: " + note);
@@ -261,7 +263,7 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
     }
     if (word == "TG") {
         std::optional<std::string> answer;
-        if (Control* c = control(word, t[0], t[1])) {
+        if (Control* c = control(command.word, t[0], t[1])) {
             std::optional<std::string> value = c->get(t[2]);
             if (!value) {
                 note("TG: " + t[1] + " has no parameter " + quotedText(t[2]));
@@ -343,6 +345,6 @@ intptr_t EmulatedHost::execute(const HostCommand& command, const std::string& te
         note("AS: the script's last word");
         return 0;
     }
-    error(Fault::UnknownCommand, "the host has no handler for " + word);
+    error(Fault::UnknownCommand, "the host has no handler for " + command.word);
     return 0;
 }
