@@ -106,16 +106,16 @@ std::string Control::putListParam(const std::string& name, const std::string& va
 }
 
 std::optional<std::string> Control::get(const std::string& param) const {
-    std::map<std::string, std::string> all = params_;
-    all["enabled"] = enabled_ ? "1" : "0";
-    if (kind_ == ControlKind::List) {
-        all["selectedindex"] = std::to_string(selected_);
-        all["rows"] = std::to_string(rows_.size());
-    }
-    if (kind_ == ControlKind::Picker) {
-        all["index"] = std::to_string(picked_);
-    }
     if (param == "all") {
+        std::map<std::string, std::string> all = params_;
+        all["enabled"] = enabled_ ? "1" : "0";
+        if (kind_ == ControlKind::List) {
+            all["selectedindex"] = std::to_string(selected_);
+            all["rows"] = std::to_string(rows_.size());
+        }
+        if (kind_ == ControlKind::Picker) {
+            all["index"] = std::to_string(picked_);
+        }
         std::string joined;
         for (const auto& entry : all) {
             if (!joined.empty()) {
@@ -125,8 +125,22 @@ std::optional<std::string> Control::get(const std::string& param) const {
         }
         return joined;
     }
-    auto found = all.find(param);
-    if (found != all.end()) {
+    // One parameter as the whole set would give it (the state first, then what was put), without
+    // building the set: the script may ask on every event.
+    if (param == "enabled") {
+        return std::string(enabled_ ? "1" : "0");
+    }
+    if (kind_ == ControlKind::List && param == "selectedindex") {
+        return std::to_string(selected_);
+    }
+    if (kind_ == ControlKind::List && param == "rows") {
+        return std::to_string(rows_.size());
+    }
+    if (kind_ == ControlKind::Picker && param == "index") {
+        return std::to_string(picked_);
+    }
+    auto found = params_.find(param);
+    if (found != params_.end()) {
         return found->second;
     }
     if (kind_ == ControlKind::List && startsWith(param, "cell.")) {
